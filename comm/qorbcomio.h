@@ -1,0 +1,38 @@
+#pragma once
+
+#include "protocol/frame.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+
+class QorbRxdThread;
+class QorbCloseThread;
+namespace platform { class SerialPort; }
+
+// One serial port: opens it by COM number with fixed line settings, receives
+// on a thread of its own (frames reach the target as posted events), writes
+// with a bounded wait and closes on a thread of its own so that a vanished
+// device cannot freeze the GUI.
+class QorbComIO : public QObject {
+    Q_OBJECT
+public:
+    explicit QorbComIO(QObject* parent = nullptr);
+    ~QorbComIO() override;
+
+    // Must be called before open. pool may be null (the receive thread then
+    // allocates slotCount slots of slotDataSize bytes once per port object).
+    void setReceiver(QObject* target, void* pool, std::uint16_t slotCount,
+                     std::uint16_t slotDataSize, ByteCallback callback, int value);
+    bool open(int portNumber, int baudRate, int parity, bool dtrOn, bool rtsOn);
+    bool isOpen() const;
+    void startReceiver();
+    void stopReceiver();
+    bool write(const std::uint8_t* data, int length);
+    void close();
+
+protected:
+    int writeTimeoutMs = -1; // -1: wait without limit
+    int closeWaitMs = -1;    // -1: close directly on the calling thread
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The tool names ports "COMn" on every system. On POSIX a name maps to a
+// device path through the settings file's "PORTS" section (key "COMn"), else
+// by convention (COM1-32 ttyS0-31, COM33-64 ttyUSB0-31, COM65-96 ttyACM0-31).
+namespace platform {
+
+// The settings file whose "PORTS" section maps names to paths ("" for none).
+// Set once at start-up, before any port is opened or listed.
+void setPortMappingFile(const std::string& settingsFile);
+std::string portMappingFile();
+
+// Device path for COMn ("\\.\COMn" on Windows).
+std::string devicePathForPort(int portNumber);
+
+// The system's serial ports, "COMn" names in COM-number order on POSIX, in the
+// registry's order on Windows.
+std::vector<std::string> availablePortNames();
+
+} // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Private-profile (ini) files with the behaviour of the Win32 calls: section
+// and key names compared ignoring letter case, values trimmed, a quoted value
+// returned without its quotes, first duplicate wins, a missing key yields the
+// default, a buffer of bufferSize bytes returns at most bufferSize - 1
+// characters. Text is 8-bit as stored.
+namespace platform {
+
+std::string readProfileString(const std::string& file, const std::string& section,
+                              const std::string& key, const std::string& defaultValue,
+                              std::size_t bufferSize = 1024);
+
+// Rewrites the file (atomically on POSIX) with the key updated in place, or
+// appended to its section, or a new section appended. False when the write
+// failed or the section name cannot be stored.
+bool writeProfileString(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& value);
+
+} // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QEvent>
+
+struct RxSlot;
+class QObject;
+
+namespace comevent {
+constexpr int Receive = QEvent::User + 1;      // 1001 complete frame
+constexpr int ChecksumError = QEvent::User + 2; // 1002
+constexpr int DataError = QEvent::User + 3;     // 1003 frame abandoned
+constexpr int Overrun = QEvent::User + 4;       // 1004
+constexpr int ReadError = QEvent::User + 5;     // 1005 device gone
+constexpr int WriteError = QEvent::User + 6;    // 1006
+constexpr int CloseTimeout = QEvent::User + 7;  // 1007
+constexpr int PortListChanged = QEvent::User + 20; // 1020
+} // namespace comevent
+
+// Events from the serial layer. They are built on the receive thread and read
+// on the GUI thread; everything they carry is set before posting.
+class ComReceiveEvent : public QEvent {
+public:
+    ComReceiveEvent(RxSlot* slot, int value);
+    RxSlot* slot() const { return m_slot; }
+    int value() const { return m_value; }
+
+private:
+    RxSlot* m_slot;
+    int m_value;
+};
+
+class ComErrorEvent : public QEvent {
+public:
+    ComErrorEvent(int type, int value);
+    int value() const { return m_value; }
+
+private:
+    int m_value;
+};
+
+// Code 1 posts a ComReceiveEvent with the slot, any other code n a
+// ComErrorEvent of type 1000 + n. A null target posts nothing.
+void postComEvent(int code, QObject* target, int value, RxSlot* slot);
