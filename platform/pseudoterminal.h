@@ -21,6 +21,12 @@ public:
     // Closes the far end (the tool then sees the device gone) and removes the link.
     void close();
 
+    // Non-blocking transfers on the far end; -1 with errno on failure.
+    long write(const void* bytes, unsigned long length);
+    long read(void* bytes, unsigned long capacity);
+    // Waits up to timeoutMs for bytes from the tool (false on time-out or hang-up).
+    bool waitReadable(int timeoutMs) const;
+
     bool isOpen() const { return m_masterFd >= 0; }
     int masterFd() const { return m_masterFd; }
     const std::string& ttyPath() const { return m_ttyPath; }

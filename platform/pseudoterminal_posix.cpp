@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +53,22 @@ bool PseudoTerminal::open(const std::string& linkPath)
         m_linkPath = linkPath;
     }
     return true;
+}
+
+long PseudoTerminal::write(const void* bytes, unsigned long length)
+{
+    return static_cast<long>(::write(m_masterFd, bytes, length));
+}
+
+long PseudoTerminal::read(void* bytes, unsigned long capacity)
+{
+    return static_cast<long>(::read(m_masterFd, bytes, capacity));
+}
+
+bool PseudoTerminal::waitReadable(int timeoutMs) const
+{
+    pollfd pfd{m_masterFd, POLLIN, 0};
+    return ::poll(&pfd, 1, timeoutMs) > 0 && (pfd.revents & POLLIN) != 0;
 }
 
 void PseudoTerminal::close()
