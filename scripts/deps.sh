@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests or the tool need, and
+# only those that are missing. Usage: scripts/deps.sh [build|test|run]...
+set -euo pipefail
+
+build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev)
+test_pkgs=(fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix)
+run_pkgs=(fonts-dejavu-core xvfb xdotool imagemagick socat inotify-tools)
+
+wanted=()
+for kind in "${@:-build}"; do
+    case "$kind" in
+        build) wanted+=("${build_pkgs[@]}") ;;
+        test) wanted+=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
+        run) wanted+=("${build_pkgs[@]}" "${run_pkgs[@]}") ;;
+        *) echo "deps.sh: unknown set '$kind'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$pkg")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

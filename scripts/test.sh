@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The whole test run: installs what is missing, builds, and runs the tests in
+# a plain build, with AddressSanitizer + UndefinedBehaviorSanitizer, and the
+# threaded tests with ThreadSanitizer; compiles the Windows platform layer
+# with mingw-w64 and runs the fuzzers for a fixed number of inputs.
+# Usage: scripts/test.sh [--quick]   (--quick: plain build and tests only)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+jobs=$(nproc)
+
+stage_names=()
+stage_secs=()
+stage() {
+    local name=$1; shift
+    local start=$SECONDS
+    echo "=== $name"
+    "$@"
+    stage_names+=("$name")
+    stage_secs+=($((SECONDS - start)))
+}
+summary() {
+    echo "=== stage times"
+    for i in "${!stage_names[@]}"; do
+        printf '%-28s %5d s\n' "${stage_names[$i]}" "${stage_secs[$i]}"
+    done
+}
+trap summary EXIT
+
+configure() { # dir, extra cmake args...
+    local dir=$1; shift
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+        || { cat "$dir.configure.log"; return 1; }
+}
+
+plain() {
+    configure build
+    ninja -C build -j"$jobs"
+    ctest --test-dir build --output-on-failure -j"$jobs"
+}
+
+asan() {
+    configure build-asan -DTOLVO_SANITIZE=address,undefined -DTOLVO_BUILD_BENCH=OFF
+    ninja -C build-asan -j"$jobs"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir build-asan --output-on-failure -j"$jobs"
+}
+
+tsan() {
+    configure build-tsan -DTOLVO_SANITIZE=thread -DTOLVO_BUILD_BENCH=OFF
+    # Only the tests with threads of their own are worth the slow build.
+    local targets
+    targets=$(ctest --test-dir build-tsan -N -L threaded | sed -n 's/^ *Test *#[0-9]*: //p')
+    [ -n "$targets" ] || { echo "no threaded tests"; return 0; }
+    # shellcheck disable=SC2086
+    ninja -C build-tsan -j"$jobs" $targets tolvo-wrench
+    TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
+        ctest --test-dir build-tsan --output-on-failure -L threaded -j"$jobs"
+}
+
+mingw() {
+    local out
+    out=$(mktemp -d)
+    for src in platform/*_win32.cpp; do
+        echo "x86_64-w64-mingw32-g++ $src"
+        x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Wpedantic -Wconversion -Werror \
+            -I"$root" -c "$src" -o "$out/$(basename "$src").o"
+    done
+    rm -rf "$out"
+}
+
+fuzz() {
+    configure build-fuzz -DTOLVO_BUILD_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+        -DTOLVO_BUILD_TESTS=OFF -DTOLVO_BUILD_BENCH=OFF
+    local fuzzers
+    fuzzers=$(ninja -C build-fuzz -t targets all | sed -n 's/^\(fuzz_[a-z_]*\): .*/\1/p' | sort -u)
+    [ -n "$fuzzers" ] || { echo "no fuzzers"; return 0; }
+    # shellcheck disable=SC2086
+    ninja -C build-fuzz -j"$jobs" $fuzzers
+    for fuzzer in build-fuzz/fuzz/*/fuzz_*; do
+        [ -x "$fuzzer" ] || continue
+        echo "$fuzzer"
+        "$fuzzer" -runs=200000 -seed=1 2>&1 | tail -n 2
+    done
+}
+
+stage "dependencies" scripts/deps.sh test
+stage "plain build and tests" plain
+if [ $quick -eq 0 ]; then
+    stage "mingw-w64 platform layer" mingw
+    stage "asan+ubsan build and tests" asan
+    stage "tsan threaded tests" tsan
+    stage "fuzzers" fuzz
+fi
