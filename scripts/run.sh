@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds and starts TolvoTool. Without a wrench attached (or with --simulate)
+# it first starts the simulated wrench on a pseudo-terminal, maps its link as
+# COM42 in the settings file's [PORTS] section, makes COM42 the favourite port
+# and stops the wrench again when the tool is closed.
+# Usage: scripts/run.sh [--simulate|--real]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+mode=${1:-auto}
+
+scripts/deps.sh run
+cmake -S "$root" -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C build TolvoTool tolvo-wrench
+
+bin=$root/build/bin
+ini=$bin/TolvoTool.ini
+
+if [ "$mode" = auto ]; then
+    mode=--simulate
+    compgen -G "/dev/ttyUSB*" >/dev/null || compgen -G "/dev/ttyACM*" >/dev/null && mode=--real
+fi
+
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: starting a virtual one (Xvfb :99)."
+    Xvfb :99 -screen 0 1280x1024x24 >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=:99
+    sleep 1
+fi
+
+wrench=""
+cleanup() {
+    [ -n "$wrench" ] && kill "$wrench" 2>/dev/null && wait "$wrench" 2>/dev/null
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    true
+}
+trap cleanup EXIT
+
+if [ "$mode" = --simulate ]; then
+    link=/tmp/tolvo-wrench-$(id -u)
+    fifo=$(mktemp -u /tmp/tolvo-wrench-ready.XXXXXX)
+    mkfifo "$fifo"
+    "$bin/tolvo-wrench" --link "$link" --log "$root/build/wrench-frames.log" >"$fifo" &
+    wrench=$!
+    read -r ready _ <"$fifo"
+    rm -f "$fifo"
+    [ "$ready" = ready ] || { echo "the simulated wrench did not start"; exit 1; }
+    scripts/ini-set.sh "$ini" PORTS COM42 "$link"
+    scripts/ini-set.sh "$ini" SETUP FAVORITE_PORT COM42
+    echo "Simulated wrench on $link (COM42); frame log in build/wrench-frames.log"
+fi
+
+"$bin/TolvoTool"
