@@ -39,13 +39,15 @@ trap cleanup EXIT
 
 if [ "$mode" = --simulate ]; then
     link=/tmp/tolvo-wrench-$(id -u)
-    fifo=$(mktemp -u /tmp/tolvo-wrench-ready.XXXXXX)
-    mkfifo "$fifo"
-    "$bin/tolvo-wrench" --link "$link" --log "$root/build/wrench-frames.log" >"$fifo" &
+    out=$root/build/wrench.out
+    "$bin/tolvo-wrench" --link "$link" --log "$root/build/wrench-frames.log" >"$out" 2>&1 &
     wrench=$!
-    read -r ready _ <"$fifo"
-    rm -f "$fifo"
-    [ "$ready" = ready ] || { echo "the simulated wrench did not start"; exit 1; }
+    for _ in $(seq 100); do
+        grep -q '^ready' "$out" && break
+        kill -0 "$wrench" 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -q '^ready' "$out" || { cat "$out"; echo "the simulated wrench did not start"; exit 1; }
     scripts/ini-set.sh "$ini" PORTS COM42 "$link"
     scripts/ini-set.sh "$ini" SETUP FAVORITE_PORT COM42
     echo "Simulated wrench on $link (COM42); frame log in build/wrench-frames.log"
