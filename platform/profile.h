@@ -14,9 +14,12 @@ std::string readProfileString(const std::string& file, const std::string& sectio
                               const std::string& key, const std::string& defaultValue,
                               std::size_t bufferSize = 1024);
 
-// Rewrites the file (atomically on POSIX) with the key updated in place, or
-// appended to its section, or a new section appended. False when the write
-// failed or the section name cannot be stored.
+// Rewrites the file (atomically on POSIX: the old file stays whole until the
+// new one replaces it) with CR LF line ends, the key updated in place, or
+// appended to its section, or a new section appended. Line ends in the value
+// become spaces. False when the write failed, or when the section name (with
+// "]" or a line end) or the key (empty, with "=" or a line end) cannot be
+// stored.
 bool writeProfileString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value);
 
