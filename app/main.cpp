@@ -1,11 +1,6 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/startup.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("TolvoTool"));
-    window.show();
-    return QApplication::exec();
+    return runTolvoTool(argc, argv);
 }

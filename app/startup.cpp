@@ -1,0 +1,110 @@
+#include "app/startup.h"
+
+#include "app/paths.h"
+#include "app/tolvotool.h"
+#include "platform/ports.h"
+#include "ui/styletemplate.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QPixmap>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcStartup, "tolvo.app")
+
+constexpr int splashMilliseconds = 2000;
+
+// The splash screen of the start. A start-up message must never hide behind
+// it, so the first modal window shown while it is up closes it.
+class StartSplash : public QSplashScreen
+{
+public:
+    explicit StartSplash(const QPixmap& picture)
+        : QSplashScreen(picture)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    // Shows the splash and keeps it painted for the given time. Only user input
+    // waits: nothing may act before the main window exists.
+    void showFor(int milliseconds)
+    {
+        show();
+        QEventLoop wait;
+        QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+            const auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow() && widget->isModal())
+                close();
+        }
+        return false;
+    }
+};
+
+void reportStyleFileNotLoaded(StyleTemplate& style)
+{
+    style.showMessage(QStringLiteral("Error"), TolvoTool::tr("XML Load Error"),
+                      TolvoTool::tr("Failed to load resources from style file\n"
+                                    "or Internal Data Error!\n\n"
+                                    "Please check file <TolvoTool.sty>"),
+                      QStringLiteral("OK"), nullptr);
+}
+
+int runMainWindow(const QString& imageDirectory)
+{
+    const QString splashFile = imageDirectory + QLatin1String("splash.png");
+    const QPixmap splashPicture(splashFile);
+    if (splashPicture.isNull())
+        qCInfo(lcStartup) << "No splash picture" << splashFile;
+    auto splash = std::make_unique<StartSplash>(splashPicture);
+    splash->showFor(splashMilliseconds);
+
+    TolvoTool window;
+    // Not a style the toolkit knows: the default style stays.
+    QApplication::setStyle(QStringLiteral("Cleanlook"));
+    window.show();
+    splash->finish(&window);
+    splash.reset();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int startTool(const QString& startPath)
+{
+    paths::setStartPath(startPath);
+    const QString settingsFile = paths::settingsFile(startPath);
+    platform::setPortMappingFile(QFile::encodeName(settingsFile).toStdString());
+
+    const QString imageDirectory = paths::imageDirectory(startPath);
+    bool styleLoaded = false;
+    // Holds widgets and pictures: it must die after the main window and
+    // before the application object.
+    const auto style = std::make_unique<StyleTemplate>(imageDirectory, paths::styleFile(startPath),
+                                                       &styleLoaded);
+    StyleTemplate::setInstance(style.get());
+    if (!styleLoaded) {
+        reportStyleFileNotLoaded(*style);
+        return 0;
+    }
+    return runMainWindow(imageDirectory);
+}
+
+int runTolvoTool(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    return startTool(paths::startPath());
+}

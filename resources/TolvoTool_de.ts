@@ -1,0 +1,126 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>QorbPIDError</name>
+    <message>
+        <source>no error</source>
+        <translation>kein Fehler</translation>
+    </message>
+    <message>
+        <source>not writable, cause value exceeds max value
+ID = #1</source>
+        <translation>nicht schreibbar, da der Wert das Maximum überschreitet
+ID = #1</translation>
+    </message>
+    <message>
+        <source>not writable, cause value under-runs min value
+ID = #1</source>
+        <translation>nicht schreibbar, da der Wert das Minimum unterschreitet
+ID = #1</translation>
+    </message>
+    <message>
+        <source>not writable at the moment
+ID = #1</source>
+        <translation>momentan nicht schreibbar
+ID = #1</translation>
+    </message>
+    <message>
+        <source>error wrong message content size
+ID = #1</source>
+        <translation>Fehler: falsche Größe des Nachrichteninhalts
+ID = #1</translation>
+    </message>
+    <message>
+        <source>not available
+ID = #1</source>
+        <translation>nicht verfügbar
+ID = #1</translation>
+    </message>
+    <message>
+        <source>not writable, because of Service level (value is read-only)
+ID = #1</source>
+        <translation>nicht schreibbar wegen der Service-Stufe (Wert ist schreibgeschützt)
+ID = #1</translation>
+    </message>
+    <message>
+        <source>general error
+ID = #1</source>
+        <translation>allgemeiner Fehler
+ID = #1</translation>
+    </message>
+    <message>
+        <source>wrong index for parameter
+ID = #1</source>
+        <translation>falscher Index für Parameter
+ID = #1</translation>
+    </message>
+    <message>
+        <source>parameter temporarily not readable
+ID = #1</source>
+        <translation>Parameter vorübergehend nicht lesbar
+ID = #1</translation>
+    </message>
+    <message>
+        <source>parameter temporarily not writable
+ID = #1</source>
+        <translation>Parameter vorübergehend nicht schreibbar
+ID = #1</translation>
+    </message>
+    <message>
+        <source>internal buffer too small for transmission
+ID = #1</source>
+        <translation>interner Puffer zu klein für die Übertragung
+ID = #1</translation>
+    </message>
+    <message>
+        <source>wrong type
+ID = #1</source>
+        <translation>falscher Typ
+ID = #1</translation>
+    </message>
+    <message>
+        <source>not readable
+ID = #1</source>
+        <translation>nicht lesbar
+ID = #1</translation>
+    </message>
+    <message>
+        <source>general COM error</source>
+        <translation>allgemeiner COM-Fehler</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>wrong terminal name</source>
+        <translation>falscher Terminalname</translation>
+    </message>
+    <message>
+        <source>wrong terminal version</source>
+        <translation>falsche Terminalversion</translation>
+    </message>
+    <message>
+        <source>not connected</source>
+        <translation>nicht verbunden</translation>
+    </message>
+</context>
+<context>
+    <name>TolvoTool</name>
+    <message>
+        <source>XML Load Error</source>
+        <translation>XML-Ladefehler</translation>
+    </message>
+    <message>
+        <source>Failed to load resources from style file
+or Internal Data Error!
+
+Please check file &lt;TolvoTool.sty&gt;</source>
+        <translation>Ressourcen konnten nicht aus der Style-Datei geladen werden
+oder interner Datenfehler!
+
+Bitte die Datei &lt;TolvoTool.sty&gt; prüfen</translation>
+    </message>
+</context>
+</TS>
