@@ -2,13 +2,13 @@
 
 #include "protocol/frame.h"
 
+#include "comm/qorbrxdthread.h"
+
 #include <QObject>
 
 #include <cstdint>
 #include <memory>
 
-class QorbRxdThread;
-class QorbCloseThread;
 namespace platform { class SerialPort; }
 
 // One serial port: opens it by COM number with fixed line settings, receives
@@ -35,4 +35,14 @@ public:
 protected:
     int writeTimeoutMs = -1; // -1: wait without limit
     int closeWaitMs = -1;    // -1: close directly on the calling thread
+
+private:
+    void postError(int type);
+    void discardStaleEvents();
+
+    std::unique_ptr<platform::SerialPort> m_port;
+    std::unique_ptr<QorbRxdThread> m_rxThread;
+    ReceiveConfig m_receiveConfig;
+    int m_portNumber = 0;
+    bool m_usable = false; // false after a failed write, until reopened
 };

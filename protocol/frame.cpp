@@ -7,23 +7,35 @@
 
 namespace {
 
-// Table of the CRC-16 polynomial 0x1021, MSB first: entry i is the register
-// after shifting i << 8 through the polynomial eight times.
-constexpr std::array<std::uint16_t, 256> makeCrcTable()
+// Tables of the CRC-16 polynomial 0x1021, MSB first. Entry i of the first
+// is the register after shifting i << 8 through the polynomial eight times,
+// i.e. after the byte i from a zero register; table k gives the register
+// after the byte i followed by k zero bytes. With them the check advances
+// four bytes per step, which shortens its dependency chain.
+using CrcTable = std::array<std::uint16_t, 256>;
+
+constexpr std::array<CrcTable, 4> makeCrcTables()
 {
-    std::array<std::uint16_t, 256> table{};
+    std::array<CrcTable, 4> tables{};
     for (unsigned i = 0; i < 256; ++i) {
         unsigned reg = i << 8;
         for (int bit = 0; bit < 8; ++bit)
             reg = (reg & 0x8000U) ? (reg << 1) ^ 0x1021U : reg << 1;
-        table[i] = static_cast<std::uint16_t>(reg);
+        tables[0][i] = static_cast<std::uint16_t>(reg);
     }
-    return table;
+    for (std::size_t k = 1; k < tables.size(); ++k) {
+        for (unsigned i = 0; i < 256; ++i) {
+            const unsigned previous = tables[k - 1][i];
+            tables[k][i] = static_cast<std::uint16_t>((previous << 8) ^ tables[0][previous >> 8]);
+        }
+    }
+    return tables;
 }
-constexpr auto crcTable = makeCrcTable();
+constexpr auto crcTables = makeCrcTables();
+constexpr const CrcTable& crcTable = crcTables[0];
 
-// The receiver keeps its register complemented; a good frame (check bytes
-// included) leaves the residue 0x1D0F, i.e. 0xE2F0 complemented.
+// A good frame (check bytes included) leaves the CRC register at the residue
+// 0x1D0F, i.e. 0xE2F0 complemented.
 constexpr std::uint16_t crcResidueComplemented = 0xE2F0;
 
 inline std::uint16_t crcStep(std::uint16_t reg, std::uint8_t byte)
@@ -43,6 +55,16 @@ inline std::uint8_t* emitStuffed(std::uint8_t* out, std::uint8_t byte)
         *out++ = frame::Escape;
     *out++ = byte;
     return out;
+}
+
+// The check covers the unescaped bytes between start and end, check bytes
+// included: their XOR is 0, or the complemented CRC register run over them
+// ends at the residue.
+bool checkPasses(std::uint8_t kind, const std::uint8_t* bytes, std::size_t length)
+{
+    if (kind == frame::StartXor)
+        return xorSum(bytes, length) == 0;
+    return crc16(bytes, length) == crcResidueComplemented;
 }
 
 void report(FrameParser* parser, int code, RxSlot* slot)
@@ -68,10 +90,19 @@ RxSlot* slotAt(void* pool, std::uint16_t slotDataSize, std::uint16_t index)
 
 std::uint16_t crc16(const std::uint8_t* bytes, std::size_t length)
 {
-    std::uint16_t reg = 0xFFFF;
-    for (std::size_t i = 0; i < length; ++i)
-        reg = crcStep(reg, bytes[i]);
-    return static_cast<std::uint16_t>(reg ^ 0xFFFFU);
+    // Four bytes b0..b3 on register r act like the bytes (r >> 8) ^ b0,
+    // (r & 0xFF) ^ b1, b2, b3 on a zero register, and the polynomial is linear.
+    unsigned reg = 0xFFFF;
+    std::size_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        reg ^= (unsigned{bytes[i]} << 8) | bytes[i + 1];
+        reg = crcTables[3][reg >> 8] ^ crcTables[2][reg & 0xFFU] ^ crcTables[1][bytes[i + 2]]
+            ^ crcTables[0][bytes[i + 3]];
+    }
+    std::uint16_t last = static_cast<std::uint16_t>(reg);
+    for (; i < length; ++i)
+        last = crcStep(last, bytes[i]);
+    return static_cast<std::uint16_t>(last ^ 0xFFFFU);
 }
 
 std::uint8_t xorSum(const std::uint8_t* bytes, std::size_t length)
@@ -119,13 +150,18 @@ int buildFrame(std::uint8_t* buffer, const std::uint8_t* payload, int payloadLen
 
 int payloadDataLength(const std::uint8_t* frameBytes, std::uint32_t frameLength)
 {
-    if (frameBytes == nullptr || frameLength <= 6)
+    if (frameBytes == nullptr || frameLength <= 6 || frameLength > 0xFFFF)
         return 0;
+    int overhead = 0; // start, control, sequence, mnemonic, check bytes, end
     if (frameBytes[0] == frame::StartXor)
-        return static_cast<int>(frameLength) - 8;
-    if (frameBytes[0] == frame::StartCrc)
-        return static_cast<int>(frameLength) - 9;
-    return 0;
+        overhead = 8;
+    else if (frameBytes[0] == frame::StartCrc)
+        overhead = 9;
+    else
+        return 0;
+    // A frame too short for its mnemonic and check carries no data.
+    const int length = static_cast<int>(frameLength) - overhead;
+    return length > 0 ? length : 0;
 }
 
 void initParser(void* pool, std::uint16_t slotCount, std::uint16_t slotDataSize,
@@ -154,7 +190,11 @@ RxSlot* findFreeSlot(void* pool, std::uint16_t slotCount, std::uint16_t slotData
     return nullptr;
 }
 
-void feedByte(std::uint8_t byte, FrameParser* p)
+namespace {
+
+// Start, escape and end bytes, bytes outside a frame, and a frame at the slot
+// size. Kept out of line so that the data path needs no stack frame.
+[[gnu::noinline]] void feedSteeringByte(std::uint8_t byte, FrameParser* p)
 {
     if (!p->escaped && (byte == frame::StartXor || byte == frame::StartCrc)) {
         p->kind = byte;
@@ -169,8 +209,6 @@ void feedByte(std::uint8_t byte, FrameParser* p)
             abandonFrame(p);
         }
         p->waitingForStart = false;
-        p->xorSum = 0;
-        p->crc = 0;
         p->current->state.store(RxSlot::Filling, std::memory_order_relaxed);
         p->current->data()[0] = byte;
         p->position = 1;
@@ -193,9 +231,7 @@ void feedByte(std::uint8_t byte, FrameParser* p)
 
     if (!p->escaped && byte == frame::End) {
         p->waitingForStart = true;
-        const bool good = p->kind == frame::StartXor ? p->xorSum == 0
-                                                     : p->crc == crcResidueComplemented;
-        if (good) {
+        if (checkPasses(p->kind, slot->data() + 1, p->position - 2)) {
             slot->data()[p->position] = 0;
             slot->length = p->position;
             ++p->frameCount;
@@ -208,9 +244,20 @@ void feedByte(std::uint8_t byte, FrameParser* p)
         }
         return;
     }
-    p->xorSum ^= byte;
-    p->crc = static_cast<std::uint16_t>(~crcStep(static_cast<std::uint16_t>(~p->crc), byte));
     p->escaped = false;
+}
+
+} // namespace
+
+void feedByte(std::uint8_t byte, FrameParser* p)
+{
+    // Most bytes are plain data inside a frame; the check runs once over the
+    // whole frame when its end byte arrives.
+    if (!p->waitingForStart && !p->escaped && !needsEscape(byte) && p->position < p->slotDataSize) {
+        p->current->data()[p->position++] = byte;
+        return;
+    }
+    feedSteeringByte(byte, p);
 }
 
 void discardOpenFrame(FrameParser* p)

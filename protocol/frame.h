@@ -61,6 +61,8 @@ RxSlot* slotAt(void* pool, std::uint16_t slotDataSize, std::uint16_t index);
 // 3 frame abandoned. The default posts ComReceiveEvent / ComErrorEvent.
 using FrameSink = void (*)(int code, QObject* target, int value, RxSlot* slot);
 
+// State of the receive parser; touched by the receive thread only. A frame's
+// check runs once over its slot when the end byte arrives.
 struct FrameParser {
     std::uint32_t dropCount = 0;
     std::uint32_t checksumErrorCount = 0;
@@ -72,13 +74,11 @@ struct FrameParser {
     std::uint16_t slotDataSize = 0;
     bool waitingForStart = true;
     std::uint32_t position = 0;
-    std::uint16_t crc = 0; // complemented CRC register
-    std::uint8_t xorSum = 0;
     std::uint8_t kind = 0;
     bool escaped = false;
     QObject* target = nullptr;
     int value = 0;
-    FrameSink sink = nullptr;
+    FrameSink sink = nullptr; // initParser installs postComEvent
 };
 
 using ByteCallback = void (*)(std::uint8_t byte, FrameParser* parser);
@@ -94,7 +94,8 @@ std::uint8_t xorSum(const std::uint8_t* bytes, std::size_t length);
 int buildFrame(std::uint8_t* buffer, const std::uint8_t* payload, int payloadLength,
                std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
 
-// Length of the command data after the mnemonic of an unescaped frame.
+// Length of the command data after the mnemonic of an unescaped frame:
+// L - 8 (XOR-checked) or L - 9 (CRC-checked), never below 0.
 int payloadDataLength(const std::uint8_t* frame, std::uint32_t frameLength);
 
 void initParser(void* pool, std::uint16_t slotCount, std::uint16_t slotDataSize,

@@ -58,7 +58,7 @@ tsan() {
     [ -n "$targets" ] || { echo "no threaded tests"; return 0; }
     # shellcheck disable=SC2086
     ninja -C build-tsan -j"$jobs" $targets tolvo-wrench
-    TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
+    TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:history_size=7" \
         ctest --test-dir build-tsan --output-on-failure -L threaded -j"$jobs"
 }
 
