@@ -1,0 +1,214 @@
+#include "tools/wrenchconfig.h"
+
+#include "protocol/frame.h"
+#include "tools/historygenerator.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+#include <type_traits>
+
+namespace {
+
+// Far above any wrench's memory; the tool refuses more anyway.
+constexpr qint64 MaxHistoryFile = 64 * 1024 * 1024;
+
+const char* const Description = R"(Plays the torque wrench on a pseudo-terminal, for the tool and its tests.
+
+It prints "ready <path>" on stdout whenever a fresh pseudo-terminal is behind
+the path (the --link, else the terminal's own name): at start, after the tool
+has closed its port (a new connection never sees the old one's bytes), and
+after an unplug. It then answers the tool as a wrench does: the
+identification, parameter reads and writes, the parameter description list
+and the stored history. Further lines on stdout:
+  identified <text>     the tool answered the identification with <text>
+  answer <id> <result>  the tool's answer to a message request
+  goodbye               the tool said goodbye before closing its port
+  unplugged <path>      the device went away (--unplug-after, "unplug")
+SIGTERM, SIGINT and SIGHUP end it cleanly; the link is removed.
+
+Frame log (--log), one line per frame:
+  <microseconds> <direction> <control> <sequence> <mnemonic> <length> <hex>
+direction: tx (wrench to tool), tx-corrupt (sent damaged on purpose), rx (tool
+to wrench), rx-bad (check failed), rx-cut (broken off); control and sequence
+in hex ("--" if unknown); length counts mnemonic and command data; hex is the
+frame as on the wire.
+)";
+
+bool toNumber(const QString& text, qint64 low, qint64 high, qint64& value)
+{
+    bool ok = false;
+    value = text.toLongLong(&ok, 0);
+    return ok && value >= low && value <= high;
+}
+
+} // namespace
+
+QString commandHelp()
+{
+    return QStringLiteral(
+        "Commands (stdin lines, or lines on the --control socket; the reply goes\n"
+        "back the same way and starts with \"ok\" or \"error\"; what they send waits\n"
+        "for a running transfer to end):\n"
+        "  mgd <id> <type> [text]   message request; text \"title;message;button;button;button\",\n"
+        "                           type 0 close, 1 info, 2 warning, 3 error, 4 question, 5 text\n"
+        "  err <code>               error report with a code (e.g. 105)\n"
+        "  erx <group> <code> <class> [text]  error report with class and text\n"
+        "                           (\"#1\" in the text is filled with the item after \"@@\")\n"
+        "  fst <name> <file>        send the file's content to the tool as <name>\n"
+        "  unplug | plug            remove the device / bring it back\n"
+        "  quit                     end the program\n"
+        "  help                     this list\n");
+}
+
+ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& config)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(Description) + QLatin1Char('\n') + commandHelp());
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    parser.addOption(help);
+    auto option = [&parser](const char* name, const char* text, const char* valueName = nullptr,
+                            const QString& defaultValue = QString()) {
+        QString description = QString::fromLatin1(text);
+        if (!defaultValue.isEmpty() && defaultValue != QLatin1String("0"))
+            description += QStringLiteral(" Default: ") + defaultValue + QLatin1Char('.');
+        QCommandLineOption o(QString::fromLatin1(name), description);
+        if (valueName != nullptr) {
+            o.setValueName(QString::fromLatin1(valueName));
+            o.setDefaultValue(defaultValue);
+        }
+        parser.addOption(o);
+        return o;
+    };
+    const auto number = [](int value) { return QString::number(value); };
+    const WrenchLink::Settings defaults;
+
+    const auto link = option("link", "Make <path> a symbolic link to the pseudo-terminal.", "path");
+    const auto log = option("log", "Write the frame log to <file>.", "file");
+    const auto control = option("control", "Take commands on a local socket at <path> too "
+                                           "(e.g. socat - UNIX-CONNECT:<path>).", "path");
+    const auto noStdin = option("no-stdin", "Take no commands from stdin (for a run in the "
+                                            "background of an interactive shell).");
+    const auto ident = option("ident", "Identification sent to the tool (\"name;version;extra;extra\", "
+                                       "any number of parts).", "text",
+                              QString::fromLatin1(config.identification));
+    const auto deviceName = option("device-name", "Parameter 100.", "text",
+                                   QString::fromLatin1(config.identity.deviceName));
+    const auto firmware = option("firmware", "Parameter 101; \"B\" in it means a base version, "
+                                             "\"F\" a full one.", "text",
+                                 QString::fromLatin1(config.identity.firmware));
+    const auto hardware = option("hardware", "Parameter 103.", "text",
+                                 QString::fromLatin1(config.identity.hardware));
+    const auto serial = option("serial", "Parameter 135.", "text",
+                               QString::fromLatin1(config.identity.serial));
+    const auto historyMode = option("history-mode", "Parameter 113 (2: the reports show schedules, parameter "
+                                                          "sets and checks).", "n",
+                                    number(config.identity.historyMode));
+    const auto accessLevel = option("access-level", "Access level at power-on (0..5); the access "
+                                                    "codes raise it to 3.", "n",
+                                    number(static_cast<int>(config.identity.accessLevel)));
+    const auto historyCount = option("history-count", "Generate <n> history records.", "n",
+                                     number(history::DefaultCount));
+    const auto historyFile = option("history-file", "Send the file's bytes as the history instead.",
+                                    "file");
+    const auto blockSize = option("block-size", "Data bytes per block (1..1024).", "n",
+                                  number(config.blockSize));
+    const auto crc = option("crc", "Send CRC-16 checked frames instead of XOR checked ones.");
+    const auto erx = option("unknown-erx", "Refuse unknown IDs with \"ERX\" and a text instead of "
+                                           "\"ERR\" 105.");
+    const auto ackTimeout = option("ack-timeout", "Wait this long for an acknowledge before "
+                                                  "sending again.", "ms",
+                                   number(defaults.ackTimeoutMs));
+    const auto retries = option("retries", "Send again at most <n> times, then drop the frame "
+                                           "and its transfer.", "n", number(defaults.retries));
+    const auto corrupt = option("corrupt-every", "Fault: damage every <n>th frame that asks for an "
+                                                 "acknowledge (its check fails).", "n", number(0));
+    const auto duplicate = option("duplicate-every", "Fault: send every <n>th data block twice.",
+                                  "n", number(0));
+    const auto baud = option("baud", "Fault: pace the output at the line rate of <rate> baud.",
+                             "rate", number(0));
+    const auto unplugAfter = option("unplug-after", "Fault: after sending <k> frames, close the "
+                                                    "pseudo-terminal and remove the link (once).",
+                                    "k", number(0));
+    const auto replugAfter = option("replug-after", "Come back <ms> after an unplug, on a new "
+                                                    "pseudo-terminal at the same link.", "ms");
+    const auto noVer = option("no-ver-answer", "Fault: ignore the tool's identification.");
+
+    ParsedArguments result;
+    if (!parser.parse(arguments)) {
+        result.text = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.outcome = ParsedArguments::ShowHelp;
+        result.text = parser.helpText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.text = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
+        return result;
+    }
+
+    QString problem;
+    auto read = [&](const QCommandLineOption& o, qint64 low, qint64 high, auto& out) {
+        qint64 value = 0;
+        const QString text = parser.value(o);
+        if (!problem.isEmpty() || toNumber(text, low, high, value)) {
+            out = static_cast<std::remove_reference_t<decltype(out)>>(value);
+            return;
+        }
+        problem = QStringLiteral("--%1 wants a number from %2 to %3, not \"%4\"")
+                      .arg(o.names().first())
+                      .arg(low)
+                      .arg(high)
+                      .arg(text);
+    };
+    read(historyMode, 0, 255, config.identity.historyMode);
+    read(accessLevel, 0, 5, config.identity.accessLevel);
+    int records = 0;
+    read(historyCount, 0, 262144, records);
+    read(blockSize, 1, frame::MaxPayload - 3, config.blockSize);
+    read(ackTimeout, 1, 3600000, config.link.ackTimeoutMs);
+    read(retries, 0, 1000, config.link.retries);
+    read(corrupt, 0, 1000000, config.link.corruptEvery);
+    read(duplicate, 0, 1000000, config.link.duplicateEvery);
+    read(baud, 0, 100000000, config.link.baud);
+    read(unplugAfter, 0, 1000000000, config.link.unplugAfter);
+    if (parser.isSet(replugAfter))
+        read(replugAfter, 0, 3600000, config.replugAfterMs);
+    if (!problem.isEmpty()) {
+        result.text = problem;
+        return result;
+    }
+
+    config.identification = parser.value(ident).toLatin1();
+    config.identity.deviceName = parser.value(deviceName).toLatin1();
+    config.identity.firmware = parser.value(firmware).toLatin1();
+    config.identity.hardware = parser.value(hardware).toLatin1();
+    config.identity.serial = parser.value(serial).toLatin1();
+    config.unknownAsErx = parser.isSet(erx);
+    config.answerIdentification = !parser.isSet(noVer);
+    config.link.kind = parser.isSet(crc) ? frame::StartCrc : frame::StartXor;
+    config.linkPath = parser.value(link);
+    config.logPath = parser.value(log);
+    config.controlPath = parser.value(control);
+    config.commandsOnStdin = !parser.isSet(noStdin);
+
+    if (parser.isSet(historyFile)) {
+        QFile file(parser.value(historyFile));
+        if (!file.open(QIODevice::ReadOnly)) {
+            result.text = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+            return result;
+        }
+        if (file.size() > MaxHistoryFile) {
+            result.text = QStringLiteral("%1 is larger than %2 bytes").arg(file.fileName()).arg(MaxHistoryFile);
+            return result;
+        }
+        config.history = file.readAll();
+    } else {
+        config.history = history::encode(history::generate(records));
+    }
+    result.outcome = ParsedArguments::Run;
+    return result;
+}
