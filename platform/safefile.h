@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Opens a file that the wrench sends for writing, without letting the wrench
+// reach anything but an ordinary file: the last path component is never
+// followed as a symbolic link (or reparse point), and only a regular file with
+// a single link is accepted. The file is created if needed and truncated.
+namespace platform {
+
+// path is UTF-8. Returns a C runtime file descriptor, or -1 with the reason in
+// error.
+int openRegularFileForWriting(const std::string& path, std::string& error);
+// For a descriptor that no file object took over.
+void closeFileDescriptor(int fd);
+
+} // namespace platform

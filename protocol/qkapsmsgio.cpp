@@ -1,0 +1,448 @@
+#include "protocol/qkapsmsgio.h"
+
+#include "platform/safefile.h"
+#include "protocol/kapsmessage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol")
+
+constexpr int DataOffset = frame::DataOffset;
+constexpr int MnemonicOffset = 3;
+constexpr int MnemonicLength = 3;
+constexpr qsizetype MaxListEntries = 65536;
+
+const std::uint8_t* asBytes(const char* text)
+{
+    return reinterpret_cast<const std::uint8_t*>(text);
+}
+
+void appendBigEndian16(QByteArray& payload, int number)
+{
+    payload.append(static_cast<char>((number >> 8) & 0xFF));
+    payload.append(static_cast<char>(number & 0xFF));
+}
+
+// Command data length by the frame's kind; negative when the payload is too
+// short for a whole mnemonic.
+int commandDataLength(const std::uint8_t* bytes, std::uint32_t length)
+{
+    const int checkBytes = bytes[0] == frame::StartXor ? 1 : bytes[0] == frame::StartCrc ? 2 : -1;
+    if (checkBytes < 0)
+        return -1;
+    return static_cast<int>(length) - DataOffset - checkBytes - 1;
+}
+
+// The file name part that the wrench may write into the download directory,
+// or "" when the name is refused: no way out of the directory, nothing the
+// tool itself runs on or reads at start-up.
+QString downloadFileName(const QString& announced)
+{
+    const qsizetype separator = std::max(announced.lastIndexOf(QLatin1Char('\\')),
+                                         announced.lastIndexOf(QLatin1Char('/')));
+    const QString name = announced.mid(separator + 1);
+    // ':' names a drive or a stream on Windows; a trailing dot or blank is
+    // dropped there, which would turn "x.ini." into "x.ini".
+    if (name.isEmpty() || name.contains(QLatin1Char(':')) || name.endsWith(QLatin1Char('.'))
+        || name.endsWith(QLatin1Char(' ')))
+        return QString();
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (!executable.isEmpty() && name.compare(executable, Qt::CaseInsensitive) == 0)
+        return QString();
+    static const char* const protectedSuffixes[] = {"ini", "sty", "qm", "exe", "dll", "so"};
+    const QString suffix = QFileInfo(name).suffix();
+    for (const char* protectedSuffix : protectedSuffixes) {
+        if (suffix.compare(QLatin1String(protectedSuffix), Qt::CaseInsensitive) == 0)
+            return QString();
+    }
+    return name;
+}
+
+} // namespace
+
+// One received frame with reads bounded by its command data.
+struct QKapsMsgIO::Frame {
+    const std::uint8_t* bytes;
+    int dataLength;
+    bool ackRequested;
+
+    std::uint8_t sequence() const { return bytes[2]; }
+    int dataEnd() const { return DataOffset + dataLength; }
+    bool holds(int offset, int count) const
+    {
+        return offset >= DataOffset && count >= 0 && offset <= dataEnd() - count;
+    }
+    std::uint16_t number16(int offset) const
+    {
+        return static_cast<std::uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
+    }
+    std::uint32_t number32(int offset) const
+    {
+        return (std::uint32_t{number16(offset)} << 16) | number16(offset + 2);
+    }
+    // The characters from offset up to the first 0 byte or the end of the
+    // data. afterZero: the offset behind that 0 byte, -1 without one.
+    QString text(int offset, int* afterZero = nullptr) const
+    {
+        int end = offset;
+        while (end < dataEnd() && bytes[end] != 0)
+            ++end;
+        if (afterZero != nullptr)
+            *afterZero = end < dataEnd() ? end + 1 : -1;
+        return QString::fromLatin1(reinterpret_cast<const char*>(bytes + offset),
+                                   std::max(0, end - offset));
+    }
+};
+
+const QKapsMsgIO::Mnemonic QKapsMsgIO::dispatchList[] = {
+    {"VER", &QKapsMsgIO::onIdentification},
+    {"ERR", &QKapsMsgIO::onError},
+    {"ERX", &QKapsMsgIO::onErrorExtended},
+    {"RST", &QKapsMsgIO::onRecordStart},
+    {"RRN", &QKapsMsgIO::onRecordBlock},
+    {"RFI", &QKapsMsgIO::onRecordEnd},
+    {"RRQ", &QKapsMsgIO::onRecordRequest},
+    {"RBR", nullptr},
+    {"FST", &QKapsMsgIO::onFileStart},
+    {"FRN", &QKapsMsgIO::onFileBlock},
+    {"FFI", &QKapsMsgIO::onFileEnd},
+    {"FRQ", &QKapsMsgIO::onFileRequest},
+    {"FDL", &QKapsMsgIO::onFileDelete},
+    {"FBR", nullptr},
+    {"FLS", &QKapsMsgIO::onListStart},
+    {"FLR", &QKapsMsgIO::onListEntry},
+    {"FLF", &QKapsMsgIO::onListEnd},
+    {"FLQ", &QKapsMsgIO::onListRequest},
+    {"FLB", nullptr},
+    {"DTM", &QKapsMsgIO::onParamValue},
+};
+
+QKapsMsgIO::QKapsMsgIO(QObject* parent)
+    : QKapsIO(parent), m_downloadDirectory(QCoreApplication::applicationDirPath())
+{
+}
+
+QKapsMsgIO::~QKapsMsgIO() = default;
+
+void QKapsMsgIO::setDownloadDirectory(const QString& directory)
+{
+    m_downloadDirectory = directory;
+}
+
+// ---- requests ----
+
+bool QKapsMsgIO::sendRequest(const char* mnemonic, const int* numbers, int count,
+                             std::uint8_t control, std::uint8_t sequence)
+{
+    QByteArray payload(mnemonic, MnemonicLength);
+    for (int i = 0; i < count; ++i)
+        appendBigEndian16(payload, numbers[i]);
+    return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartXor,
+                     control, sequence);
+}
+
+bool QKapsMsgIO::sendAck(std::uint8_t sequence)
+{
+    return sendRequest("ACK", nullptr, 0, frame::ControlAck, sequence);
+}
+
+bool QKapsMsgIO::sendNak(std::uint8_t sequence)
+{
+    return sendRequest("ACK", nullptr, 0, frame::ControlNak, sequence);
+}
+
+bool QKapsMsgIO::sendIdentification(bool ackRequested)
+{
+    const QByteArray payload = QByteArrayLiteral("VER") + identification().toLatin1();
+    return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartXor,
+                     ackRequested ? frame::ControlAckRequested : 0, txSequence());
+}
+
+bool QKapsMsgIO::requestData(int first, int second)
+{
+    const int numbers[] = {first, second};
+    return sendRequest("DRQ", numbers, 2, frame::ControlAckRequested, txSequence());
+}
+
+bool QKapsMsgIO::requestRecords(int count)
+{
+    return sendRequest("RRQ", &count, 1, frame::ControlAckRequested, txSequence());
+}
+
+bool QKapsMsgIO::breakRecords()
+{
+    return sendRequest("RBR", nullptr, 0, 0, 0);
+}
+
+bool QKapsMsgIO::confirmData(int first, int second)
+{
+    const int numbers[] = {first, second};
+    return sendRequest("MGC", numbers, 2, frame::ControlAckRequested, txSequence());
+}
+
+bool QKapsMsgIO::sendCommand(const char* mnemonic, const char* data, int id, int length, bool ackRequested)
+{
+    if (mnemonic == nullptr || length < 0 || (length > 0 && data == nullptr))
+        return false;
+    QByteArray payload(mnemonic);
+    // The length field must describe what is sent: never cut the data.
+    if (payload.size() + 4 + length > frame::MaxPayload)
+        return false;
+    appendBigEndian16(payload, id);
+    appendBigEndian16(payload, length);
+    payload.append(data, length);
+    return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartCrc,
+                     ackRequested ? frame::ControlAckRequested : 0, ackRequested ? txSequence() : 0);
+}
+
+// ---- received messages ----
+
+bool QKapsMsgIO::handleMessage(const std::uint8_t* bytes, std::uint32_t frameLength, bool ackRequested)
+{
+    if (bytes == nullptr)
+        return true;
+    const Frame received{bytes, commandDataLength(bytes, frameLength), ackRequested};
+    if (received.dataLength < 0)
+        return true;
+    for (const Mnemonic& mnemonic : dispatchList) {
+        if (std::memcmp(bytes + MnemonicOffset, mnemonic.letters, MnemonicLength) == 0) {
+            if (mnemonic.handler != nullptr)
+                (this->*mnemonic.handler)(received);
+            break;
+        }
+    }
+    return true;
+}
+
+void QKapsMsgIO::postMessage(int type, int value1, int value2, const QString& text)
+{
+    postToReceiver(std::make_unique<KaPSMessage>(type, value1, value2, text));
+}
+
+bool QKapsMsgIO::isRepeatedBlock(const Frame& received)
+{
+    if (m_haveBlockSequence && received.sequence() == m_blockSequence)
+        return true;
+    m_haveBlockSequence = true;
+    m_blockSequence = received.sequence();
+    return false;
+}
+
+void QKapsMsgIO::onIdentification(const Frame& received)
+{
+    if (received.ackRequested)
+        sendIdentification(false);
+    m_connected = true;
+    postMessage(kaps::Identification, 0, 0, received.text(DataOffset));
+}
+
+void QKapsMsgIO::onError(const Frame& received)
+{
+    if (received.holds(DataOffset, 2))
+        postMessage(kaps::ErrorReport, received.number16(DataOffset), 0);
+}
+
+void QKapsMsgIO::onErrorExtended(const Frame& received)
+{
+    if (!received.holds(DataOffset, 8))
+        return;
+    postMessage(kaps::ErrorReport, static_cast<int>(received.number32(DataOffset)),
+                static_cast<int>(received.number32(DataOffset + 4)), received.text(DataOffset + 8));
+}
+
+void QKapsMsgIO::onRecordStart(const Frame& received)
+{
+    if (!received.holds(DataOffset, 6))
+        return;
+    m_downloadActive = true;
+    const std::uint32_t size = received.number32(DataOffset + 2);
+    // Every start forgets the previous download, also when this one is refused.
+    m_downloadBuffer.reset();
+    m_downloadSize = 0;
+    m_downloadCount = 0;
+    m_haveBlockSequence = false;
+    if (size > MaxDownloadBytes) {
+        qCWarning(lcProtocol, "Record download of %u bytes refused", size);
+    } else {
+        m_downloadBuffer.reset(new (std::nothrow) std::uint8_t[size]);
+        if (m_downloadBuffer)
+            m_downloadSize = size;
+        else
+            qCWarning(lcProtocol, "No memory for a record download of %u bytes", size);
+    }
+    // value2 is what will be delivered: 0 for a refused announcement.
+    postMessage(kaps::TransferStart, received.number16(DataOffset), static_cast<int>(m_downloadSize));
+}
+
+void QKapsMsgIO::onRecordBlock(const Frame& received)
+{
+    if (!isRepeatedBlock(received) && m_downloadBuffer && m_downloadCount < m_downloadSize) {
+        const std::uint32_t count = std::min(m_downloadSize - m_downloadCount,
+                                             static_cast<std::uint32_t>(received.dataLength));
+        std::memcpy(m_downloadBuffer.get() + m_downloadCount, received.bytes + DataOffset, count);
+        m_downloadCount += count;
+    }
+    auto message = std::make_unique<KaPSMessage>(kaps::Progress, 0, 0, QString());
+    message->progress = static_cast<int>(m_downloadCount);
+    postToReceiver(std::move(message));
+}
+
+void QKapsMsgIO::onRecordEnd(const Frame&)
+{
+    if (!m_downloadActive)
+        return;
+    m_downloadActive = false;
+    auto message = std::make_unique<KaPSMessage>(kaps::TransferEnd, 0, 0, QString());
+    if (m_downloadBuffer)
+        message->setBytes(reinterpret_cast<const char*>(m_downloadBuffer.get()), static_cast<int>(m_downloadCount));
+    postToReceiver(std::move(message));
+}
+
+void QKapsMsgIO::onRecordRequest(const Frame& received)
+{
+    if (received.holds(DataOffset, 2))
+        postMessage(kaps::RecordRequest, received.number16(DataOffset), 0);
+}
+
+void QKapsMsgIO::onFileStart(const Frame& received)
+{
+    int sizeOffset = -1;
+    const QString name = received.text(DataOffset, &sizeOffset);
+    if (sizeOffset < 0 || !received.holds(sizeOffset, 4))
+        return;
+    m_downloadActive = true;
+    m_haveBlockSequence = false;
+    const std::uint32_t size = received.number32(sizeOffset);
+    openDownloadFile(name, size);
+    postMessage(kaps::FileStart, static_cast<int>(size), 0);
+}
+
+void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t announcedSize)
+{
+    m_downloadFile.reset();
+    m_fileTotal = 0;
+    m_downloadFilePath.clear();
+    const QString name = downloadFileName(announcedName);
+    if (name.isEmpty()) {
+        qCWarning(lcProtocol) << "File name refused:" << announcedName;
+        return;
+    }
+    m_downloadFilePath = QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));
+    if (announcedSize > MaxDownloadBytes) {
+        qCWarning(lcProtocol, "File download of %u bytes refused", announcedSize);
+        return;
+    }
+    std::string error;
+    const int fd = platform::openRegularFileForWriting(m_downloadFilePath.toStdString(), error);
+    if (fd < 0) {
+        qCWarning(lcProtocol) << "Cannot write" << m_downloadFilePath << QString::fromStdString(error);
+        return;
+    }
+    auto file = std::make_unique<QFile>(m_downloadFilePath);
+    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        platform::closeFileDescriptor(fd);
+        return;
+    }
+    m_downloadFile = std::move(file);
+}
+
+void QKapsMsgIO::abandonDownloadFile(const char* reason)
+{
+    qCWarning(lcProtocol) << "File download abandoned:" << reason << m_downloadFilePath;
+    m_downloadFile.reset();
+    // A partial file must not pass for the file the wrench meant to send.
+    QFile::remove(m_downloadFilePath);
+    m_fileTotal = 0;
+}
+
+void QKapsMsgIO::onFileBlock(const Frame& received)
+{
+    if (isRepeatedBlock(received) || !m_downloadFile)
+        return;
+    const auto count = static_cast<std::uint32_t>(received.dataLength);
+    if (count > MaxDownloadBytes - m_fileTotal) {
+        abandonDownloadFile("larger than the limit");
+        return;
+    }
+    const qint64 written = m_downloadFile->write(reinterpret_cast<const char*>(received.bytes + DataOffset), count);
+    if (written != qint64{count}) {
+        abandonDownloadFile("write failed");
+        return;
+    }
+    m_fileTotal += count;
+    postMessage(kaps::Progress, lastRxSequence(), static_cast<int>(m_fileTotal));
+}
+
+void QKapsMsgIO::onFileEnd(const Frame&)
+{
+    if (!m_downloadActive)
+        return;
+    m_downloadActive = false;
+    if (m_downloadFile && !m_downloadFile->flush())
+        abandonDownloadFile("write failed");
+    m_downloadFile.reset();
+    postMessage(kaps::FileEnd, static_cast<int>(m_fileTotal), 0, m_downloadFilePath);
+}
+
+void QKapsMsgIO::onFileRequest(const Frame& received)
+{
+    postMessage(kaps::FileRequest, 0, 0, received.text(DataOffset));
+}
+
+void QKapsMsgIO::onFileDelete(const Frame& received)
+{
+    postMessage(kaps::FileDelete, 0, 0, received.text(DataOffset));
+}
+
+void QKapsMsgIO::onListStart(const Frame&)
+{
+    m_downloadActive = true;
+    m_listNames.clear();
+    m_listSizes.clear();
+    postMessage(kaps::ListStart, 0, 0);
+}
+
+void QKapsMsgIO::onListEntry(const Frame& received)
+{
+    int sizeOffset = -1;
+    const QString name = received.text(DataOffset, &sizeOffset);
+    if (sizeOffset < 0 || !received.holds(sizeOffset, 4) || m_listNames.size() >= MaxListEntries)
+        return;
+    m_listNames.append(name);
+    m_listSizes.append(received.number32(sizeOffset));
+}
+
+void QKapsMsgIO::onListEnd(const Frame&)
+{
+    if (!m_downloadActive)
+        return;
+    m_downloadActive = false;
+    postMessage(kaps::ListEnd, static_cast<int>(m_listNames.size()), 0);
+}
+
+void QKapsMsgIO::onListRequest(const Frame& received)
+{
+    if (received.holds(DataOffset, 2))
+        postMessage(kaps::ListRequest, received.number16(DataOffset), 0);
+}
+
+void QKapsMsgIO::onParamValue(const Frame& received)
+{
+    if (!received.holds(DataOffset, 4))
+        return;
+    const int announced = received.number16(DataOffset + 2);
+    const int present = std::min(announced, received.dataLength - 4);
+    auto message = std::make_unique<KaPSMessage>(kaps::ParamValue, received.number16(DataOffset), 0, QString());
+    message->setBytes(reinterpret_cast<const char*>(received.bytes + DataOffset + 4), present);
+    postToReceiver(std::move(message));
+}

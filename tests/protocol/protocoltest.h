@@ -1,0 +1,128 @@
+#pragma once
+
+#include "platform/pseudoterminal.h"
+#include "protocol/frame.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <vector>
+
+class QEvent;
+class QEventLoop;
+
+// What a receiver saw of one posted event. For a forwarded frame (1001) the
+// frame bytes are copied and the slot is freed, as the main window does.
+struct RecordedEvent {
+    int type = 0;
+    int value1 = 0;
+    int value2 = 0;
+    int progress = 0;
+    int tag = 0;
+    QByteArray bytes;
+    QString text;
+};
+
+class EventRecorder : public QObject {
+public:
+    QList<RecordedEvent> events;
+
+    QList<RecordedEvent> ofType(int type) const;
+    int count(int type) const { return static_cast<int>(ofType(type).size()); }
+    // Runs an event loop until count events of the type have arrived (true)
+    // or timeoutMs have passed (false). Unlike polling with short sleeps, it
+    // answers every frame as soon as it arrives.
+    bool waitFor(int type, int count, int timeoutMs);
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    QEventLoop* m_loop = nullptr;
+    int m_awaitedType = 0;
+    int m_awaitedCount = 0;
+};
+
+// A receive pool and parser as the receive thread has them, fed on the
+// calling thread: frames reach the target as the same posted events.
+class SlotFeeder {
+public:
+    SlotFeeder(QObject* target, int tag);
+
+    void feedWire(const QByteArray& wire);
+    void feed(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
+    int freeSlots();
+
+private:
+    std::vector<std::uint64_t> m_pool;
+    FrameParser m_parser;
+};
+
+// Delivers every posted event of this thread (the engine's, then what it
+// posted to the receiver).
+void deliverPostedEvents();
+
+QByteArray wireFrame(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
+
+// Writes a settings file with a "PORTS" section that maps COMport to path
+// and makes it the port mapping of this process.
+bool mapPort(int port, const QString& path, const QString& settingsFile, QString& error);
+
+// A frame as the far end parsed it.
+struct ParsedFrame {
+    std::uint8_t kind = 0;
+    std::uint8_t control = 0;
+    std::uint8_t sequence = 0;
+    QByteArray payload; // mnemonic and command data
+    QByteArray wire;    // bytes as they came, escapes included
+};
+
+// The wrench's end of a pseudo-terminal that the tool opens as COMn through
+// the "PORTS" mapping of a temporary settings file.
+class PtyPeer {
+public:
+    static constexpr int PortNumber = 77;
+
+    bool open();
+    void close() { m_pty.close(); }
+    bool send(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
+    bool sendRaw(const QByteArray& wire);
+    // Reads what the tool has written so far (non-blocking) and returns all
+    // frames received since the start.
+    const QList<ParsedFrame>& frames();
+    QList<ParsedFrame> framesWith(const char* mnemonic, int control = -1);
+    const QString& error() const { return m_error; }
+
+private:
+    QTemporaryDir m_dir;
+    platform::PseudoTerminal m_pty;
+    QByteArray m_pending;
+    QList<ParsedFrame> m_frames;
+    QString m_error;
+};
+
+// The project's simulated wrench (tolvo-wrench) as a child process, its
+// pseudo-terminal mapped as COM77, its frame log in a temporary folder.
+class SimulatedWrench {
+public:
+    static constexpr int PortNumber = 77;
+
+    ~SimulatedWrench() { stop(); }
+
+    // binDir: where tolvo-wrench is; empty: $TOLVO_BIN_DIR.
+    bool start(const QStringList& arguments, const QString& binDir = QString());
+    void stop();
+    QStringList logLines() const;
+    const QString& error() const { return m_error; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_error;
+};

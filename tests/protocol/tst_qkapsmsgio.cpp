@@ -1,0 +1,455 @@
+// The message service's reading of the wrench's messages, fed through a real
+// receive pool and parser into the engine's event handler; no port.
+
+#include "protocoltest.h"
+
+#include "protocol/kapsmessage.h"
+#include "protocol/qkapsmsgio.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray be16(int value)
+{
+    QByteArray bytes;
+    bytes.append(static_cast<char>((value >> 8) & 0xFF));
+    bytes.append(static_cast<char>(value & 0xFF));
+    return bytes;
+}
+
+QByteArray be32(quint32 value)
+{
+    return be16(static_cast<int>(value >> 16)) + be16(static_cast<int>(value & 0xFFFF));
+}
+
+QByteArray pattern(int length, int seed)
+{
+    QByteArray bytes;
+    for (int i = 0; i < length; ++i)
+        bytes.append(static_cast<char>((i * 7 + seed) & 0xFF));
+    return bytes;
+}
+
+// The engine with a receiver but no port: a failed open keeps the receiver.
+struct Link {
+    EventRecorder receiver;
+    QKapsMsgIO io;
+    SlotFeeder feeder{&io, 5};
+
+    Link() { io.open(&receiver, 0, 115200); }
+
+    void send(const QByteArray& payload, std::uint8_t sequence = 1, std::uint8_t control = 0x20,
+              std::uint8_t kind = frame::StartXor)
+    {
+        feeder.feed(payload, kind, control, sequence);
+        deliverPostedEvents();
+    }
+    QList<int> progress() const
+    {
+        QList<int> values;
+        for (const RecordedEvent& event : receiver.ofType(kaps::Progress))
+            values.append(event.progress);
+        return values;
+    }
+};
+
+} // namespace
+
+class TestMessageService : public QObject {
+    Q_OBJECT
+private slots:
+    void identificationTextEndsAtZero();
+    void errorReports();
+    void reportsTooShortForTheirNumbersAreIgnored();
+    void recordDownloadStopsAtAnnouncedSize();
+    void repeatedBlockIsStoredOnce();
+    void endRightAfterStartDeliversEmptyBlock();
+    void endsWithoutStartAreIgnored();
+    void everyStartForgetsThePreviousDownload();
+    void paramValueCarriesOnlyBytesPresent();
+    void fileNamesStayInTheDownloadDirectory_data();
+    void fileNamesStayInTheDownloadDirectory();
+    void fileIsNeverWrittenThroughALink_data();
+    void fileIsNeverWrittenThroughALink();
+    void fileRepeatedBlockWrittenOnce();
+    void fileAboveTheLimitIsRefused();
+    void listDownload();
+    void requestsFromTheWrench();
+    void requestsAreRefusedWithoutPort();
+};
+
+void TestMessageService::identificationTextEndsAtZero()
+{
+    Link link;
+    QVERIFY(!link.io.connected());
+    link.send(QByteArray("VERWRENCH;1.2\0\0\0", 16), 3);
+    QVERIFY(link.io.connected());
+    const auto answers = link.receiver.ofType(kaps::Identification);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].text, QStringLiteral("WRENCH;1.2"));
+    // The window looks at "VER" itself, so the frame is forwarded too.
+    QCOMPARE(link.receiver.count(1001), 1);
+
+    link.send(QByteArrayLiteral("VERNO-ZERO"), 4, 0, frame::StartCrc);
+    QCOMPARE(link.receiver.ofType(kaps::Identification).last().text, QStringLiteral("NO-ZERO"));
+}
+
+void TestMessageService::errorReports()
+{
+    Link link;
+    link.send("ERR" + be16(105));
+    link.send("ERX" + be32(0x00020069) + be32(0x1F) + QByteArray("not available #1@@42\0\0", 23), 2);
+    // The same report in a CRC frame: its two check bytes are not text.
+    link.send("ERX" + be32(7) + be32(0) + "text", 3, 0x20, frame::StartCrc);
+
+    const auto reports = link.receiver.ofType(kaps::ErrorReport);
+    QCOMPARE(reports.size(), 3);
+    QCOMPARE(reports[0].value1, 105);
+    QCOMPARE(reports[0].value2, 0);
+    QVERIFY(reports[0].text.isEmpty());
+    QCOMPARE(reports[1].value1, 0x00020069);
+    QCOMPARE(reports[1].value2, 0x1F);
+    QCOMPARE(reports[1].text, QStringLiteral("not available #1@@42"));
+    QCOMPARE(reports[2].value1, 7);
+    QCOMPARE(reports[2].text, QStringLiteral("text"));
+}
+
+void TestMessageService::reportsTooShortForTheirNumbersAreIgnored()
+{
+    Link link;
+    link.send("ERR" + QByteArray(1, '\x05'));
+    link.send("ERX" + be32(1) + be16(0) + "x"); // 7 bytes: the class is cut
+    link.send("DTM" + be16(100) + QByteArray(1, '\x01'));
+    link.send("RST" + be16(0xFFF0) + be16(0));
+    link.send("RRQ" + QByteArray(1, '\x01'));
+    QCOMPARE(link.receiver.count(kaps::ErrorReport), 0);
+    QCOMPARE(link.receiver.count(kaps::ParamValue), 0);
+    QCOMPARE(link.receiver.count(kaps::TransferStart), 0);
+    QCOMPARE(link.receiver.count(kaps::RecordRequest), 0);
+    QVERIFY(!link.io.downloadActive());
+}
+
+void TestMessageService::recordDownloadStopsAtAnnouncedSize()
+{
+    Link link;
+    const QByteArray data = pattern(128, 3);
+    link.send("RST" + be16(0xFFF0) + be32(100), 1);
+    QVERIFY(link.io.downloadActive());
+    link.send("RRN" + data.left(64), 2);
+    link.send("RRN" + data.mid(64), 3);
+    link.send("RFI", 4);
+    QVERIFY(!link.io.downloadActive());
+
+    const auto starts = link.receiver.ofType(kaps::TransferStart);
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts[0].value1, 0xFFF0);
+    QCOMPARE(starts[0].value2, 100);
+    QCOMPARE(link.progress(), (QList<int>{64, 100}));
+    const auto ends = link.receiver.ofType(kaps::TransferEnd);
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(ends[0].bytes, data.left(100));
+}
+
+void TestMessageService::repeatedBlockIsStoredOnce()
+{
+    Link link;
+    const QByteArray first = pattern(64, 1);
+    const QByteArray second = pattern(64, 2);
+    link.send("RST" + be16(0xFFF0) + be32(1000), 1);
+    link.send("RRN" + first, 1);
+    // An acknowledge from the wrench between blocks neither hides the next
+    // block nor lets a repeat through.
+    link.send("ACK", 2, 0x80);
+    link.send("RRN" + second, 2);
+    link.send("RRN" + second, 2);
+    link.send("ACK", 9, 0x80);
+    link.send("RRN" + second, 2);
+    link.send("RFI", 3);
+
+    QCOMPARE(link.progress(), (QList<int>{64, 128, 128, 128}));
+    QCOMPARE(link.receiver.ofType(kaps::TransferEnd).value(0).bytes, first + second);
+}
+
+void TestMessageService::endRightAfterStartDeliversEmptyBlock()
+{
+    Link link;
+    link.send("RST" + be16(0xFFF0) + be32(640), 1);
+    link.send("RFI", 2);
+    const auto ends = link.receiver.ofType(kaps::TransferEnd);
+    QCOMPARE(ends.size(), 1);
+    QVERIFY(ends[0].bytes.isEmpty());
+}
+
+void TestMessageService::endsWithoutStartAreIgnored()
+{
+    Link link;
+    link.send("RFI", 1);
+    link.send("FFI", 2);
+    link.send("FLF", 3);
+    // A finished download is not finished twice.
+    link.send("FLS", 4);
+    link.send("FLF", 5);
+    link.send("FLF", 6);
+    QCOMPARE(link.receiver.count(kaps::TransferEnd), 0);
+    QCOMPARE(link.receiver.count(kaps::FileEnd), 0);
+    QCOMPARE(link.receiver.count(kaps::ListEnd), 1);
+}
+
+void TestMessageService::everyStartForgetsThePreviousDownload()
+{
+    Link link;
+    link.send("RST" + be16(0xFFF0) + be32(10), 1);
+    link.send("RRN" + pattern(10, 0), 2);
+    link.send("RFI", 3);
+
+    // Refused as too large: nothing is stored and the old bytes are not
+    // delivered again.
+    link.send("RST" + be16(0xFFF0) + be32(QKapsMsgIO::MaxDownloadBytes + 1), 4);
+    link.send("RRN" + pattern(10, 1), 5);
+    link.send("RFI", 6);
+    // An empty download (the end of the parameter list is one) is valid.
+    link.send("RST" + be16(0) + be32(0), 7);
+    link.send("RRN" + pattern(5, 2), 8);
+    link.send("RFI", 9);
+
+    const auto starts = link.receiver.ofType(kaps::TransferStart);
+    QCOMPARE(starts.size(), 3);
+    QCOMPARE(starts[1].value2, 0);
+    QCOMPARE(link.progress(), (QList<int>{10, 0, 0}));
+    const auto ends = link.receiver.ofType(kaps::TransferEnd);
+    QCOMPARE(ends.size(), 3);
+    QCOMPARE(ends[0].bytes, pattern(10, 0));
+    QVERIFY(ends[1].bytes.isEmpty());
+    QVERIFY(ends[2].bytes.isEmpty());
+}
+
+void TestMessageService::paramValueCarriesOnlyBytesPresent()
+{
+    Link link;
+    link.send("DTM" + be16(100) + be16(20) + "ABCDE", 1);
+    link.send("DTM" + be16(101) + be16(5) + "ABCDEFG", 2);
+    link.send("DTM" + be16(102) + be16(50) + "xy", 3, 0x20, frame::StartCrc);
+    link.send("DTM" + be16(103) + be16(0), 4);
+
+    const auto values = link.receiver.ofType(kaps::ParamValue);
+    QCOMPARE(values.size(), 4);
+    QCOMPARE(values[0].value1, 100);
+    QCOMPARE(values[0].bytes, QByteArray("ABCDE"));
+    QCOMPARE(values[1].bytes, QByteArray("ABCDE"));
+    QCOMPARE(values[2].value1, 102);
+    QCOMPARE(values[2].bytes, QByteArray("xy"));
+    QVERIFY(values[3].bytes.isEmpty());
+}
+
+void TestMessageService::fileNamesStayInTheDownloadDirectory_data()
+{
+    QTest::addColumn<QByteArray>("announced");
+    QTest::addColumn<QString>("written"); // "" when refused
+
+    QTest::newRow("backslashes") << QByteArray("C:\\data\\set.xml") << QStringLiteral("set.xml");
+    QTest::newRow("slashes") << QByteArray("../../escape.bin") << QStringLiteral("escape.bin");
+    QTest::newRow("mixed") << QByteArray("a/b\\c/d.txt") << QStringLiteral("d.txt");
+    QTest::newRow("plain") << QByteArray("firmware.bin") << QStringLiteral("firmware.bin");
+    QTest::newRow("parent") << QByteArray("..") << QString();
+    QTest::newRow("parent after path") << QByteArray("x\\..") << QString();
+    QTest::newRow("current") << QByteArray(".") << QString();
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("directory only") << QByteArray("dir/") << QString();
+    QTest::newRow("drive relative") << QByteArray("C:secret.txt") << QString();
+    QTest::newRow("settings") << QByteArray("TolvoTool.ini") << QString();
+    QTest::newRow("description") << QByteArray("..\\Description.INI") << QString();
+    QTest::newRow("trailing dot") << QByteArray("TolvoTool.ini.") << QString();
+    QTest::newRow("style") << QByteArray("TolvoTool.sty") << QString();
+    QTest::newRow("translation") << QByteArray("TolvoTool_de.qm") << QString();
+    QTest::newRow("library") << QByteArray("Qt6Core.dll") << QString();
+    QTest::newRow("executable")
+        << QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLatin1() << QString();
+}
+
+void TestMessageService::fileNamesStayInTheDownloadDirectory()
+{
+    QFETCH(QByteArray, announced);
+    QFETCH(QString, written);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("program")));
+    const QString directory = root.filePath(QStringLiteral("program"));
+
+    Link link;
+    link.io.setDownloadDirectory(directory);
+    link.send("FST" + announced + '\0' + be32(6), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FRNdef"), 3);
+    link.send(QByteArrayLiteral("FFI"), 4);
+
+    QCOMPARE(link.receiver.ofType(kaps::FileStart).value(0).value1, 6);
+    const auto ends = link.receiver.ofType(kaps::FileEnd);
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{QStringLiteral("program")});
+    const QStringList files = QDir(directory).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    if (written.isEmpty()) {
+        QVERIFY(files.isEmpty());
+        QCOMPARE(ends[0].value1, 0);
+        QCOMPARE(link.receiver.count(kaps::Progress), 0);
+        return;
+    }
+    QCOMPARE(files, QStringList{written});
+    QFile file(QDir(directory).filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("abcdef"));
+    QCOMPARE(ends[0].value1, 6);
+    QCOMPARE(ends[0].text, QDir::toNativeSeparators(file.fileName()));
+}
+
+void TestMessageService::fileIsNeverWrittenThroughALink_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link to a file") << true;
+    QTest::newRow("dangling link") << false;
+}
+
+void TestMessageService::fileIsNeverWrittenThroughALink()
+{
+    QFETCH(bool, targetExists);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString outside = root.filePath(QStringLiteral("outside.txt"));
+    if (targetExists) {
+        QFile file(outside);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    }
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("program")));
+    const QString directory = root.filePath(QStringLiteral("program"));
+    QVERIFY(QFile::link(outside, QDir(directory).filePath(QStringLiteral("data.bin"))));
+
+    Link link;
+    link.io.setDownloadDirectory(directory);
+    link.send("FST" + QByteArray("data.bin\0", 9) + be32(3), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FFI"), 3);
+
+    QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
+    QFile target(outside);
+    QCOMPARE(target.exists(), targetExists);
+    if (targetExists) {
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), QByteArray("keep"));
+    }
+}
+
+void TestMessageService::fileRepeatedBlockWrittenOnce()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    Link link;
+    link.io.setDownloadDirectory(directory.path());
+    link.send("FST" + QByteArray("dir\\data.bin\0", 13) + be32(6), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("ACK"), 3, 0x80);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FRNdef"), 3);
+    link.send(QByteArrayLiteral("FFI"), 4);
+
+    QFile file(directory.filePath(QStringLiteral("data.bin")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("abcdef"));
+    const auto progress = link.receiver.ofType(kaps::Progress);
+    QCOMPARE(progress.size(), 2);
+    QCOMPARE(progress[0].value1, 2);
+    QCOMPARE(progress[0].value2, 3);
+    QCOMPARE(progress[1].value1, 3);
+    QCOMPARE(progress[1].value2, 6);
+    QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 6);
+}
+
+void TestMessageService::fileAboveTheLimitIsRefused()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    Link link;
+    link.io.setDownloadDirectory(directory.path());
+    const QString path = directory.filePath(QStringLiteral("big.bin"));
+
+    link.send("FST" + QByteArray("big.bin\0", 8) + be32(QKapsMsgIO::MaxDownloadBytes + 1), 1);
+    QCOMPARE(link.receiver.ofType(kaps::FileStart).value(0).value1,
+             static_cast<int>(QKapsMsgIO::MaxDownloadBytes + 1));
+    QVERIFY(!QFile::exists(path));
+
+    // Announced small, sent large: the partial file does not stay behind.
+    link.send("FST" + QByteArray("big.bin\0", 8) + be32(10), 2);
+    QVERIFY(QFile::exists(path));
+    // Unescaped as in a slot: start, control, sequence, "FRN", data, check, end.
+    QByteArray block = QByteArray("\x01\x20\x00" "FRN", 6) + QByteArray(1020, 'x') + QByteArray("\x00\x03", 2);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(block.data());
+    const std::uint32_t blocks = QKapsMsgIO::MaxDownloadBytes / 1020 + 1;
+    for (std::uint32_t i = 0; i < blocks; ++i) {
+        bytes[2] = static_cast<std::uint8_t>(i);
+        link.io.handleMessage(bytes, static_cast<std::uint32_t>(block.size()), true);
+    }
+    link.send(QByteArrayLiteral("FFI"), 3);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
+    QCOMPARE(link.receiver.ofType(kaps::Progress).last().value2,
+             static_cast<int>((blocks - 1) * 1020));
+}
+
+void TestMessageService::listDownload()
+{
+    Link link;
+    link.send(QByteArrayLiteral("FLS"), 1);
+    link.send("FLR" + QByteArray("a.txt\0", 6) + be32(10), 2);
+    link.send("FLR" + QByteArray("b.bin\0", 6) + be32(70000), 3);
+    link.send(QByteArrayLiteral("FLRbroken"), 4);          // no end of name
+    link.send("FLR" + QByteArray("c\0", 2) + be16(1), 5); // size cut short
+    link.send(QByteArrayLiteral("FLF"), 6);
+
+    QCOMPARE(link.receiver.count(kaps::ListStart), 1);
+    QCOMPARE(link.receiver.ofType(kaps::ListEnd).value(0).value1, 2);
+    QCOMPARE(link.io.listNames(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.bin")}));
+    QCOMPARE(link.io.listSizes(), (QList<std::uint32_t>{10, 70000}));
+
+    link.send(QByteArrayLiteral("FLS"), 7);
+    QVERIFY(link.io.listNames().isEmpty());
+}
+
+void TestMessageService::requestsFromTheWrench()
+{
+    Link link;
+    link.send("RRQ" + be16(0xFFF0), 1);
+    link.send("FLQ" + be16(3), 2);
+    link.send(QByteArray("FRQfile.txt\0junk", 16), 3);
+    link.send(QByteArrayLiteral("FDLold.txt"), 4);
+    link.send(QByteArrayLiteral("RBR"), 5);
+    link.send(QByteArrayLiteral("XYZ"), 6);
+
+    QCOMPARE(link.receiver.ofType(kaps::RecordRequest).value(0).value1, 0xFFF0);
+    QCOMPARE(link.receiver.ofType(kaps::ListRequest).value(0).value1, 3);
+    QCOMPARE(link.receiver.ofType(kaps::FileRequest).value(0).text, QStringLiteral("file.txt"));
+    QCOMPARE(link.receiver.ofType(kaps::FileDelete).value(0).text, QStringLiteral("old.txt"));
+    // Four messages and the six frames themselves.
+    QCOMPARE(link.receiver.events.size(), 10);
+}
+
+void TestMessageService::requestsAreRefusedWithoutPort()
+{
+    QKapsMsgIO io;
+    QVERIFY(!io.requestData(100, 1));
+    QVERIFY(!io.requestRecords(0xFFF0));
+    QVERIFY(!io.breakRecords());
+    QVERIFY(!io.confirmData(1, 2));
+    QVERIFY(!io.sendCommand("DSP", "\x07", 5, 1, true));
+    QVERIFY(!io.sendAck(1));
+    QVERIFY(!io.sendNak(1));
+    QVERIFY(!io.sendIdentification(true));
+}
+
+QTEST_GUILESS_MAIN(TestMessageService)
+#include "tst_qkapsmsgio.moc"
