@@ -82,10 +82,16 @@ fuzz() {
     [ -n "$fuzzers" ] || { echo "no fuzzers"; return 0; }
     # shellcheck disable=SC2086
     ninja -C build-fuzz -j"$jobs" $fuzzers
-    for fuzzer in build-fuzz/fuzz/*/fuzz_*; do
-        [ -x "$fuzzer" ] || continue
-        echo "$fuzzer"
-        "$fuzzer" -runs=200000 -seed=1 2>&1 | tail -n 2
+    # Each fuzzer starts from a copy of its seed corpus, since libFuzzer adds
+    # the inputs it finds to the first folder it is given.
+    for dir in fuzz/*/; do
+        local name corpus
+        name=$(basename "$(ls "$dir"fuzz_*.cpp)" .cpp)
+        corpus=$(mktemp -d)
+        [ -d "${dir}corpus" ] && cp "${dir}corpus/"* "$corpus/"
+        echo "$name"
+        "build-fuzz/bin/$name" -runs=200000 -seed=1 "$corpus" 2>&1 | tail -n 2
+        rm -rf "$corpus"
     done
 }
 
