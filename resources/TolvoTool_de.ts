@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DlgSetup</name>
+    <message>
+        <source>Setup</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>USB port connected to :</source>
+        <translation>USB-Port verbunden mit :</translation>
+    </message>
+    <message>
+        <source>USB port selection :</source>
+        <translation>Portauswahl :</translation>
+    </message>
+    <message>
+        <source>Language selection :</source>
+        <translation>Sprachauswahl :</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
     <name>QorbPIDError</name>
     <message>
         <source>no error</source>
@@ -121,6 +148,58 @@ Please check file &lt;TolvoTool.sty&gt;</source>
 oder interner Datenfehler!
 
 Bitte die Datei &lt;TolvoTool.sty&gt; prüfen</translation>
+    </message>
+    <message>
+        <source>TolvoTool</source>
+        <translation>TolvoTool</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Disconnect Wrench</source>
+        <translation>Trennen</translation>
+    </message>
+    <message>
+        <source>Connect Wrench</source>
+        <translation>Verbinden</translation>
+    </message>
+    <message>
+        <source>Com Port is not available!</source>
+        <translation>COM-Port ist nicht verfügbar!</translation>
+    </message>
+    <message>
+        <source>Com Port is no longer available!</source>
+        <translation>COM-Port ist nicht mehr verfügbar!</translation>
+    </message>
+    <message>
+        <source>Connected with  </source>
+        <translation>Verbunden mit  </translation>
+    </message>
+    <message>
+        <source> Version </source>
+        <translation> Version </translation>
+    </message>
+    <message>
+        <source>Device is not connected ...</source>
+        <translation>Gerät ist nicht verbunden ...</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Write Error to Com Port.
+Press Ok and disconnect the Port.
+Check your Application and reopen the Port!</source>
+        <translation>Schreibfehler am COM-Port.
+OK drücken und den Port trennen.
+Anwendung prüfen und den Port erneut öffnen!</translation>
     </message>
 </context>
 </TS>

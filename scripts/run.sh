@@ -3,17 +3,20 @@
 # it first starts the simulated wrench on a pseudo-terminal, maps its link as
 # COM42 in the settings file's [PORTS] section, makes COM42 the favourite port
 # and stops the wrench again when the tool is closed.
-# Usage: scripts/run.sh [--simulate|--real]
+# While it runs, the wrench takes commands on a local socket, for example
+#   echo 'mgd 7 4 Calibration;Calibrate now?' | socat - UNIX-CONNECT:/tmp/tolvo-wrench-$(id -u).ctl
+# Usage: scripts/run.sh [--simulate|--real]   (build folder: $TOLVO_BUILD_DIR, default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 mode=${1:-auto}
+build=$root/${TOLVO_BUILD_DIR:-build}
 
 scripts/deps.sh run
-cmake -S "$root" -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build TolvoTool tolvo-wrench
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C "$build" TolvoTool tolvo-wrench
 
-bin=$root/build/bin
+bin=$build/bin
 ini=$bin/TolvoTool.ini
 
 if [ "$mode" = auto ]; then
@@ -39,8 +42,10 @@ trap cleanup EXIT
 
 if [ "$mode" = --simulate ]; then
     link=/tmp/tolvo-wrench-$(id -u)
-    out=$root/build/wrench.out
-    "$bin/tolvo-wrench" --link "$link" --log "$root/build/wrench-frames.log" >"$out" 2>&1 &
+    control=$link.ctl
+    out=$build/wrench.out
+    "$bin/tolvo-wrench" --link "$link" --log "$build/wrench-frames.log" --control "$control" \
+        --no-stdin >"$out" 2>&1 &
     wrench=$!
     for _ in $(seq 100); do
         grep -q '^ready' "$out" && break
@@ -50,7 +55,8 @@ if [ "$mode" = --simulate ]; then
     grep -q '^ready' "$out" || { cat "$out"; echo "the simulated wrench did not start"; exit 1; }
     scripts/ini-set.sh "$ini" PORTS COM42 "$link"
     scripts/ini-set.sh "$ini" SETUP FAVORITE_PORT COM42
-    echo "Simulated wrench on $link (COM42); frame log in build/wrench-frames.log"
+    echo "Simulated wrench on $link (COM42); frame log in $build/wrench-frames.log;"
+    echo "commands: socat - UNIX-CONNECT:$control (send 'help')"
 fi
 
 "$bin/TolvoTool"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QorbInifile;
+class TolvoTool;
+
+// Lets the user choose the wrench's port and the language. The main window
+// fills the port list and connects to the port the chosen-port label names;
+// a language switches at once, and OK stores both choices.
+class DlgSetup : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit DlgSetup(TolvoTool* mainWindow);
+
+    // Showing reloads the chosen port and the language from the settings file.
+    void setVisible(bool visible) override;
+
+    QListWidget* portList() const { return m_listWidgetComPort; }
+    QString chosenPort() const;
+    // The form's texts in the language loaded now.
+    void retranslate();
+
+public slots:
+    void slotComPortChanged();
+    void slotSetLanguage(int langIndex);
+    void slotOK();
+    void slotCancel();
+
+private:
+    void buildForm();
+    QString storedSetup(const char* key) const;
+
+    TolvoTool* m_mainWindow;
+    QorbInifile& m_settings;
+
+    QLabel* m_labelLanguageSelectionHead = nullptr;
+    QComboBox* m_comboBoxLanguages = nullptr;
+    QFrame* m_line = nullptr;
+    QLabel* m_labelComPortSelectHead = nullptr;
+    QLabel* m_labelComPort = nullptr;
+    QLabel* m_labelComPortVal = nullptr;
+    QListWidget* m_listWidgetComPort = nullptr;
+    QFrame* m_line2 = nullptr;
+    QWidget* m_widget = nullptr;
+    QGridLayout* m_gridLayout = nullptr;
+    QPushButton* m_pushButtonCancel = nullptr;
+    QPushButton* m_pushButtonOK = nullptr;
+};

@@ -1,0 +1,641 @@
+#include "app/tolvotool.h"
+
+#include "app/dlgsetup.h"
+#include "app/paths.h"
+#include "app/wrenchmessage.h"
+#include "history/viewhistory.h"
+#include "params/viewparam.h"
+#include "protocol/comevents.h"
+#include "protocol/frame.h"
+#include "protocol/kapsmessage.h"
+#include "ui/styletemplate.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcWindow, "tolvo.app.window")
+
+const QString setupSection = QStringLiteral("SETUP");
+const QString csvSection = QStringLiteral("CSV");
+const QString toolTitle = QStringLiteral("Tolvo-Tool - V. 1.006");
+
+constexpr int ReReadDelayMs = 2000;
+constexpr int TimeoutTicks = 100;
+// The wrench's "goodbye": no record and no parameter wanted any more.
+constexpr int GoodbyeId = 0xFFFF;
+// The answer to a wrench message whose box could not be shown.
+constexpr int NotShownAnswer = 0xFFFF;
+// Room kept below the scroll area for the button row.
+constexpr int ButtonRowHeight = 75;
+constexpr int ScrollMargin = 50;
+constexpr int TitleBarHeight = 25;
+
+const char* const buttonStyle =
+    "*{color:black;border-radius:4px;border-width:1px;border-color:#859789;border-style:solid;"
+    "background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, stop: 0 #F6F7FA, stop: 1 #AAABAE)}\n"
+    ":hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: "
+    "qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}\n"
+    ":pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, "
+    "stop: 1 #f6f7fa);}";
+
+// The one translator of the process. It stays installed after a failed load,
+// empty, so that the built-in English texts show.
+QTranslator& processTranslator()
+{
+    static QPointer<QTranslator> translator;
+    if (!translator)
+        translator = new QTranslator(QCoreApplication::instance());
+    return *translator;
+}
+
+QChar firstCharacter(const QString& text)
+{
+    return text.isEmpty() ? QChar() : text.front();
+}
+
+QString backgroundFile()
+{
+    return paths::imageDirectory(paths::startPath()) + QLatin1String("backgrounds")
+        + QDir::separator() + QLatin1String("bgMain.png");
+}
+
+QRect availableScreenArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+}
+
+// Smaller on screens of up to 768 lines.
+QFont toolFont()
+{
+    return QFont(QStringLiteral("Arial"), availableScreenArea().height() > 768 ? 10 : 9, QFont::Bold, false);
+}
+
+bool hasMnemonic(const std::uint8_t* frame, std::uint32_t length, const char* mnemonic)
+{
+    return length > frame::DataOffset && std::memcmp(frame + 3, mnemonic, 3) == 0;
+}
+
+} // namespace
+
+TolvoTool::TolvoTool(QWidget* parent)
+    : QWidget(parent)
+{
+    // Before the form: widgets with a style sheet do not follow a later font.
+    setFont(toolFont());
+    buildForm();
+    placeOnScreen();
+    createViews();
+
+    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit})
+        button->setFocusPolicy(Qt::NoFocus);
+
+    m_setupDialog = new DlgSetup(this);
+    readSetup();
+
+    m_messageService.setIdentification(QStringLiteral("TLTERM"), QStringLiteral("V. 1.006"), QString());
+    resetLinkCounters();
+    m_reReadTimer.setSingleShot(true);
+    connect(&m_reReadTimer, &QTimer::timeout, this, &TolvoTool::slotReReadParam);
+    m_observer.start(this);
+    refreshPortList();
+    setOnline(false);
+
+    connect(m_form.pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
+    connect(m_form.pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
+    connect(m_form.pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
+
+    // Also sets the button texts and the status line in that language.
+    loadTranslation(m_language == QLatin1String("GERMAN") ? 0 : 1);
+}
+
+TolvoTool::~TolvoTool() = default;
+
+void TolvoTool::buildForm()
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("TolvoTool"));
+    resize(1235, 773);
+    setBaseSize(0, 0);
+
+    m_form.vboxLayout = new QVBoxLayout(this);
+    m_form.vboxLayout->setObjectName(QStringLiteral("vboxLayout"));
+    m_form.widget = new QWidget(this);
+    m_form.widget->setObjectName(QStringLiteral("widget"));
+    m_form.vboxLayout->addWidget(m_form.widget);
+
+    m_form.gridLayout = new QGridLayout();
+    m_form.gridLayout->setObjectName(QStringLiteral("gridLayout"));
+    m_form.vboxLayout->addLayout(m_form.gridLayout);
+
+    m_form.pushButtonOnline = new QPushButton(this);
+    m_form.pushButtonOnline->setObjectName(QStringLiteral("pushButtonOnline"));
+    m_form.pushButtonOnline->setFixedSize(120, 24);
+    m_form.pushButtonOnline->setCheckable(false);
+    m_form.pushButtonOnline->setAutoDefault(false);
+    m_form.pushButtonOnline->setFlat(false);
+    m_form.pushButtonOnline->setIconSize(QSize(0, 0));
+
+    m_form.labelCommunication = new QLabel(this);
+    m_form.labelCommunication->setObjectName(QStringLiteral("labelCommunication"));
+    m_form.labelCommunication->setMinimumSize(0, 24);
+    m_form.labelCommunication->setMaximumSize(QWIDGETSIZE_MAX, 24);
+    m_form.labelCommunication->setFrameShape(QFrame::StyledPanel);
+    m_form.labelCommunication->setAlignment(Qt::AlignCenter);
+    m_form.labelCommunication->setTextFormat(Qt::RichText);
+
+    m_form.pushButtonSetup = new QPushButton(this);
+    m_form.pushButtonSetup->setObjectName(QStringLiteral("pushButtonSetup"));
+    m_form.pushButtonSetup->setMinimumSize(100, 24);
+    m_form.pushButtonSetup->setMaximumWidth(138);
+
+    m_form.pushButtonExit = new QPushButton(this);
+    m_form.pushButtonExit->setObjectName(QStringLiteral("pushButtonExit"));
+    m_form.pushButtonExit->setMinimumSize(100, 24);
+    m_form.pushButtonExit->setMaximumWidth(140);
+
+    m_form.gridLayout->addWidget(m_form.pushButtonOnline, 0, 0);
+    m_form.gridLayout->addWidget(m_form.labelCommunication, 0, 1);
+    m_form.gridLayout->addWidget(m_form.pushButtonSetup, 0, 2);
+    m_form.gridLayout->addWidget(m_form.pushButtonExit, 0, 3);
+
+    setWindowTitle(tr("TolvoTool"));
+    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit}) {
+        button->setStyleSheet(QString::fromLatin1(buttonStyle));
+        button->setText(QString());
+    }
+    m_form.labelCommunication->setStyleSheet(
+        QStringLiteral("*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: "
+                       "qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}"));
+    m_form.labelCommunication->setText(QString());
+}
+
+// The window covers the background picture, but never more than the screen.
+void TolvoTool::placeOnScreen()
+{
+    const QRect available = availableScreenArea();
+    setWindowTitle(toolTitle);
+    if (const StyleTemplate* style = StyleTemplate::instance())
+        setWindowIcon(QIcon(style->styleDirectory() + QLatin1String("tlterm.png")));
+
+    m_background.load(backgroundFile());
+    if (m_background.isNull())
+        qCInfo(lcWindow) << "No background picture" << backgroundFile();
+    const int pictureWidth = m_background.isNull() ? available.width() : m_background.width();
+    const int pictureHeight = m_background.isNull() ? available.height() : m_background.height();
+    const int w = qMin(pictureWidth, available.width());
+    const int h = qMin(pictureHeight, available.height());
+    setGeometry(0, TitleBarHeight, w, h - TitleBarHeight);
+    m_paintedWidth = 0;
+    m_paintedHeight = 0;
+}
+
+// The history view and the parameter view read their separators while they
+// are built, before the window reads its own keys; a first run writes them in
+// this order. The history page scrolls over the window's background.
+void TolvoTool::createViews()
+{
+    readReportSeparators();
+    m_historyView = new ViewHistory(m_form.widget);
+    m_paramView = new ViewParam(this);
+
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scrollArea->setBackgroundRole(QPalette::Window);
+    m_scrollArea->setFrameShadow(QFrame::Plain);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setWidget(m_historyView->contentWidget());
+    // The window's height leaves out the title bar, the page's does not.
+    m_historyView->contentWidget()->setGeometry(0, 0, width() - ScrollMargin,
+                                                height() + TitleBarHeight - ButtonRowHeight);
+}
+
+void TolvoTool::readReportSeparators()
+{
+    m_historyDecimalSeparator = firstCharacter(
+        m_settings.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"),
+                              QStringLiteral(","), true));
+    m_csvIdSeparator = firstCharacter(
+        m_settings.readString(csvSection, QStringLiteral("ID_SEPARATOR"), QStringLiteral(";"), true));
+    m_csvDecimalSeparator = firstCharacter(
+        m_settings.readString(csvSection, QStringLiteral("DECIMAL_SEPARATOR"),
+                              QStringLiteral("."), true));
+}
+
+void TolvoTool::readSetup()
+{
+    m_currentFile = m_settings.readString(setupSection, QStringLiteral("CURRENT_FILE"), QString(), false);
+    m_xmlPath = m_settings.readString(setupSection, QStringLiteral("XML_PATH"), QString(), true);
+    m_htmlPath = m_settings.readString(setupSection, QStringLiteral("HTML_PATH"), QString(), true);
+    m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), 57600, true);
+    m_language = m_settings.readString(setupSection, QStringLiteral("LANGUAGE"),
+                                       QStringLiteral("GERMAN"), true);
+    // Written after each history save, so that the next save starts there.
+    m_historyPath = m_settings.readString(setupSection, QStringLiteral("HISTORY_PATH"), QString(), false);
+}
+
+bool TolvoTool::loadTranslation(int languageIndex)
+{
+    const QString fileName = languageIndex == 0 ? QStringLiteral("TolvoTool_de") : QString();
+    QTranslator& translator = processTranslator();
+    // The working directory first, as the toolkit's default search does; then
+    // beside the executable, for a tool started from a menu.
+    bool loaded = translator.load(fileName);
+    if (!loaded && !fileName.isEmpty())
+        loaded = translator.load(
+            fileName, QDir::fromNativeSeparators(paths::programDirectory(paths::startPath())));
+
+    if (loaded) {
+        QCoreApplication::removeTranslator(&translator);
+        QCoreApplication::installTranslator(&translator);
+    } else if (languageIndex != 1) {
+        QMessageBox::warning(this, QStringLiteral("Tolvo-Tool"),
+                             QStringLiteral("Sorry. No translation availablefor your language.\n"
+                                            "Using english..."));
+    }
+    retranslateTexts();
+    return loaded;
+}
+
+void TolvoTool::retranslateTexts()
+{
+    setButtonTexts();
+    updateStatusText();
+    m_setupDialog->retranslate();
+}
+
+void TolvoTool::setButtonTexts()
+{
+    m_form.pushButtonSetup->setText(tr("Setup"));
+    m_form.pushButtonExit->setText(tr("Exit"));
+    m_form.pushButtonOnline->setText(m_online ? tr("Disconnect Wrench") : tr("Connect Wrench"));
+}
+
+void TolvoTool::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+}
+
+void TolvoTool::setOnline(bool on)
+{
+    if (on) {
+        if (!connectWrench())
+            return;
+        m_form.pushButtonSetup->setEnabled(false);
+        m_form.pushButtonSetup->hide();
+    } else {
+        stopLink();
+        m_historyView->clearReports();
+        m_form.pushButtonSetup->setEnabled(true);
+        m_form.pushButtonSetup->show();
+    }
+    m_online = on;
+    setButtonTexts();
+    m_historyView->setActive(on);
+    showParamProgress(false, false);
+    updateStatusText();
+}
+
+bool TolvoTool::connectWrench()
+{
+    // Not a number: port 0, which never opens.
+    const int portNumber = QString(m_setupDialog->chosenPort()).remove(QStringLiteral("COM")).toInt();
+    if (m_messageService.open(this, portNumber, m_baudRate))
+        return true;
+    showError(tr("Com Port is not available!"));
+    return false;
+}
+
+void TolvoTool::refreshPortList()
+{
+    QStringList names;
+    m_observer.portNames(names);
+    QListWidget* list = m_setupDialog->portList();
+    list->clear();
+    for (const QString& name : std::as_const(names)) {
+        if (name.startsWith(QLatin1String("COM")))
+            list->addItem(name);
+    }
+    // The tool does not connect by itself when the chosen port appears.
+    if (!list->findItems(m_setupDialog->chosenPort(), Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+        m_form.pushButtonOnline->setEnabled(true);
+        return;
+    }
+    // The device behind an open port went away: the list may tell before the
+    // port itself does, and either way the user hears of it once.
+    const bool portVanished = m_messageService.isOpen();
+    m_form.pushButtonOnline->setEnabled(false);
+    setOnline(false);
+    if (portVanished)
+        showError(tr("Com Port is no longer available!"));
+}
+
+void TolvoTool::resetConnection()
+{
+    stopLink();
+    refreshPortList();
+    setOnline(false);
+}
+
+void TolvoTool::updateStatusText()
+{
+    if (m_online) {
+        m_form.labelCommunication->setText(
+            QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
+                           "font-weight:600;color:#000000;border-style:dashed;\">")
+            + tr("Connected with  ") + QLatin1Char(' ') + m_deviceName.toHtmlEscaped()
+            + tr(" Version ") + m_deviceVersion.toHtmlEscaped() + QLatin1Char(' ')
+            + m_deviceExtra.toHtmlEscaped() + QLatin1String("</span>"));
+    } else {
+        m_form.labelCommunication->setText(
+            QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
+                           "font-style:normal;color:#FF2211\">")
+            + tr("Device is not connected ...") + QLatin1String("</span>"));
+    }
+}
+
+bool TolvoTool::setParam(int id, const char* value, int length, bool reRead)
+{
+    if (!linkUsable() || !m_messageService.sendCommand("DSP", value, id, length, true))
+        return false;
+    m_lastSetId = id;
+    if (reRead)
+        m_reReadId = id;
+    m_setTimeout = TimeoutTicks;
+    return true;
+}
+
+void TolvoTool::slotReReadParam()
+{
+    if (m_reReadId != 0 && linkUsable() && m_messageService.requestData(m_reReadId, 1)) {
+        m_lastRequestedId = m_reReadId;
+        m_requestTimeout = TimeoutTicks;
+    }
+    m_reReadId = 0;
+}
+
+void TolvoTool::slotSetOnOff()
+{
+    setOnline(!m_online);
+}
+
+void TolvoTool::slotSetup()
+{
+    m_setupDialog->show();
+}
+
+void TolvoTool::slotExit()
+{
+    close();
+}
+
+// After a lost port or a write failure the window stays online with the port
+// closed: nothing may then pretend to reach the wrench.
+bool TolvoTool::linkUsable() const
+{
+    return m_online && m_messageService.isOpen() && m_messageService.connected();
+}
+
+void TolvoTool::stopLink()
+{
+    m_messageService.breakRecords();
+    m_messageService.requestData(GoodbyeId, 0);
+    closePort();
+}
+
+void TolvoTool::closePort()
+{
+    m_messageService.close();
+    // Closing dropped the frames still queued, with their acknowledges.
+    m_acknowledgesAwaitingFrame = 0;
+    resetLinkCounters();
+}
+
+// Work scheduled for the old state must not act on the new one.
+void TolvoTool::resetLinkCounters()
+{
+    m_reReadTimer.stop();
+    m_reReadId = 0;
+    m_setTimeout = 0;
+    m_requestTimeout = 0;
+    m_pendingMessageId = 0;
+    m_lastSetId = 0;
+    m_lastRequestedId = 0;
+    m_paramServiceState = -1;
+    m_historyState = -1;
+}
+
+void TolvoTool::showParamProgress(bool show, bool busy)
+{
+    m_paramView->setProgress(show, busy);
+}
+
+void TolvoTool::uncheckRefreshButtons()
+{
+    for (QCheckBox* box : {m_paramView->checkBoxAuto(), m_paramView->checkBoxCyclicRefresh()}) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(false);
+    }
+}
+
+int TolvoTool::showMessage(const QString& kind, const QString& title, const QString& text,
+                           const QString& buttons)
+{
+    StyleTemplate* style = StyleTemplate::instance();
+    if (!style) {
+        qCWarning(lcWindow) << "No style object for the message" << title << text;
+        return -1;
+    }
+    return style->showMessage(kind, title, text, buttons, this);
+}
+
+void TolvoTool::showError(const QString& text)
+{
+    showMessage(QStringLiteral("Error"), tr("Error"), text, QStringLiteral("OK"));
+}
+
+void TolvoTool::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F9) {
+        setOnline(!m_online);
+        return;
+    }
+    event->ignore();
+}
+
+void TolvoTool::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (width() == m_paintedWidth && height() == m_paintedHeight)
+        return;
+    m_paintedWidth = width();
+    m_paintedHeight = height();
+    if (!m_background.isNull()) {
+        const QPixmap scaled = m_background.scaled(size(), Qt::KeepAspectRatioByExpanding,
+                                                   Qt::SmoothTransformation);
+        QPalette windowPalette = palette();
+        windowPalette.setBrush(QPalette::All, QPalette::Window, QBrush(scaled));
+        setPalette(windowPalette);
+    }
+    m_scrollArea->setGeometry(0, 0, width(), height() - ButtonRowHeight);
+    m_historyView->contentWidget()->setGeometry(0, 0, width() - ScrollMargin,
+                                                height() - ButtonRowHeight);
+    m_historyView->updateLogo(width(), height());
+}
+
+void TolvoTool::customEvent(QEvent* event)
+{
+    switch (static_cast<int>(event->type())) {
+    case comevent::Receive:
+        onReceivedFrame(event);
+        break;
+    case comevent::ReadError:
+        onPortLost();
+        break;
+    case comevent::WriteError:
+        onWriteError();
+        break;
+    case comevent::PortListChanged:
+        refreshPortList();
+        break;
+    case kaps::Acknowledge:
+        onAcknowledgeMessage();
+        break;
+    case kaps::Identification:
+        onIdentification(event);
+        break;
+    default:
+        break;
+    }
+}
+
+void TolvoTool::onReceivedFrame(QEvent* event)
+{
+    auto* received = dynamic_cast<ComReceiveEvent*>(event);
+    RxSlot* slot = received ? received->slot() : nullptr;
+    if (!slot || slot->state.load(std::memory_order_acquire) != RxSlot::Complete)
+        return;
+    const std::uint8_t* frameBytes = slot->data();
+    const std::uint32_t length = slot->length;
+
+    if (length >= 2 && (frameBytes[1] & frame::ControlAck) && m_acknowledgesAwaitingFrame > 0) {
+        --m_acknowledgesAwaitingFrame;
+        if (!hasMnemonic(frameBytes, length, "VER"))
+            handleAcknowledge();
+    }
+    std::optional<WrenchMessage> message;
+    if (hasMnemonic(frameBytes, length, "MGD"))
+        message = parseWrenchMessage(frameBytes, length);
+    // Free before a message box runs its own event loop.
+    slot->release();
+    if (message)
+        onWrenchMessage(*message);
+}
+
+// The engine announces every acknowledge (1151) before it forwards the frame
+// that carried it, and forwards none while a download runs. The check queued
+// here runs after that frame: whatever the frame did not settle, it does.
+void TolvoTool::onAcknowledgeMessage()
+{
+    ++m_acknowledgesAwaitingFrame;
+    QMetaObject::invokeMethod(this, [this] { settleAcknowledge(); }, Qt::QueuedConnection);
+}
+
+void TolvoTool::settleAcknowledge()
+{
+    if (m_acknowledgesAwaitingFrame == 0)
+        return;
+    --m_acknowledgesAwaitingFrame;
+    handleAcknowledge();
+}
+
+void TolvoTool::handleAcknowledge()
+{
+    if (m_reReadId != 0)
+        m_reReadTimer.start(ReReadDelayMs);
+    m_setTimeout = 0;
+}
+
+void TolvoTool::onWrenchMessage(const WrenchMessage& message)
+{
+    if (message.closesBox()) {
+        if (message.id == m_pendingMessageId || message.id == 0) {
+            // Never a box of the tool's own.
+            if (m_wrenchBoxOpen) {
+                if (StyleTemplate* style = StyleTemplate::instance())
+                    style->closeMessage();
+            }
+            m_pendingMessageId = 0;
+        }
+        return;
+    }
+    if (!message.showsBox())
+        return;
+
+    // Taken back below when the box could not be shown: another one is open.
+    const int pendingBefore = m_pendingMessageId;
+    const bool wrenchBoxBefore = m_wrenchBoxOpen;
+    if (m_pendingMessageId == 0)
+        m_pendingMessageId = message.id;
+    m_wrenchBoxOpen = true;
+    const int result = showMessage(message.kind, message.title, message.message, message.buttons);
+    if (result == -1) {
+        m_pendingMessageId = pendingBefore;
+        m_wrenchBoxOpen = wrenchBoxBefore;
+    } else {
+        m_pendingMessageId = 0;
+        m_wrenchBoxOpen = false;
+    }
+    m_messageService.confirmData(message.id, result == -1 ? NotShownAnswer : result);
+}
+
+void TolvoTool::onPortLost()
+{
+    if (!m_messageService.isOpen())
+        return;
+    closePort();
+    showError(tr("Com Port is no longer available!"));
+}
+
+void TolvoTool::onWriteError()
+{
+    if (!m_messageService.isOpen())
+        return;
+    uncheckRefreshButtons();
+    showError(tr("Write Error to Com Port.\nPress Ok and disconnect the Port.\n"
+                 "Check your Application and reopen the Port!"));
+    closePort();
+}
+
+void TolvoTool::onIdentification(QEvent* event)
+{
+    const auto* message = dynamic_cast<KaPSMessage*>(event);
+    if (!message)
+        return;
+    const DeviceIdentity identity = splitIdentification(message->text);
+    m_deviceName = identity.name;
+    m_deviceVersion = identity.version;
+    m_deviceExtra = identity.extra;
+    resetLinkCounters();
+    updateStatusText();
+}

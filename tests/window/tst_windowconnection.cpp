@@ -1,0 +1,302 @@
+// Connecting and disconnecting the wrench, the port list, the status line and
+// the link failures, with the simulated wrench on a pseudo-terminal.
+#include "windowtest.h"
+
+#include "platform/pseudoterminal.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+
+using namespace windowtest;
+
+namespace {
+
+const QString lostText = QStringLiteral("Com Port is no longer available!");
+const QString writeErrorText = QStringLiteral(
+    "Write Error to Com Port.\nPress Ok and disconnect the Port.\nCheck your Application and reopen the Port!");
+
+QStringList listedPorts(TolvoTool& window)
+{
+    QStringList names;
+    const auto* list = window.findChild<QListWidget*>(QStringLiteral("listWidgetComPort"));
+    for (int row = 0; row < list->count(); ++row)
+        names.append(list->item(row)->text());
+    return names;
+}
+
+void toggle(TolvoTool& window, bool byKey)
+{
+    if (byKey)
+        QTest::keyClick(&window, Qt::Key_F9);
+    else
+        QTest::mouseClick(button(window, "pushButtonOnline"), Qt::LeftButton);
+}
+
+void checkOffline(TolvoTool& window)
+{
+    QVERIFY(!window.isOnline());
+    QCOMPARE(statusText(window), offlineStatus);
+    QCOMPARE(button(window, "pushButtonOnline")->text(), QStringLiteral("Connect Wrench"));
+    QVERIFY(button(window, "pushButtonSetup")->isVisibleTo(&window));
+    QVERIFY(button(window, "pushButtonSetup")->isEnabled());
+}
+
+const QString defaultIdentified =
+    onlineStatus(QStringLiteral("TOLVO TW-200"), QStringLiteral("V 2.14"), QStringLiteral("TW-200;CAL 2023-04"));
+
+} // namespace
+
+class TestWindowConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chosenPortAbsentAtStartThenAppears();
+    void chosenPortNotListed();
+    void connectAndDisconnect_data();
+    void connectAndDisconnect();
+    void identificationInStatusLine_data();
+    void identificationInStatusLine();
+    void portThatCannotOpen();
+    void unplugAndPlugBackIn();
+    void writeFailureClosesThePort();
+};
+
+void TestWindowConnection::chosenPortAbsentAtStartThenAppears()
+{
+    ToolFolder folder;
+    QVERIFY(folder.isValid());
+    Wrench wrench(folder);
+    QVERIFY(folder.mapPort(42, wrench.link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+    window.show();
+
+    QVERIFY(!listedPorts(window).contains(QStringLiteral("COM42")));
+    QVERIFY(!button(window, "pushButtonOnline")->isEnabled());
+    checkOffline(window);
+
+    // The link appears: the port watcher tells, the list is read again.
+    QVERIFY(wrench.start());
+    QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QVERIFY(listedPorts(window).contains(QStringLiteral("COM42")));
+    // Nothing connects by itself.
+    checkOffline(window);
+    QVERIFY(!window.messageService().isOpen());
+    QVERIFY(user.boxes.isEmpty());
+}
+
+void TestWindowConnection::chosenPortNotListed()
+{
+    ToolFolder folder;
+    Wrench wrench(folder);
+    QVERIFY(folder.mapPort(42, wrench.link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM99")));
+    QVERIFY(wrench.start());
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+
+    QVERIFY(listedPorts(window).contains(QStringLiteral("COM42")));
+    QVERIFY(!button(window, "pushButtonOnline")->isEnabled());
+    checkOffline(window);
+}
+
+void TestWindowConnection::connectAndDisconnect_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("F9") << true;
+    QTest::newRow("Online button") << false;
+}
+
+void TestWindowConnection::connectAndDisconnect()
+{
+    QFETCH(bool, byKey);
+    ToolFolder folder;
+    Wrench wrench(folder);
+    QVERIFY(folder.mapPort(42, wrench.link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
+    QVERIFY(wrench.start());
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+    window.show();
+    QVERIFY(button(window, "pushButtonOnline")->isEnabled());
+
+    for (int round = 1; round <= 2; ++round) {
+        toggle(window, byKey);
+        QVERIFY(window.isOnline());
+        QVERIFY(window.messageService().isOpen());
+        QCOMPARE(button(window, "pushButtonOnline")->text(), QStringLiteral("Disconnect Wrench"));
+        QVERIFY(!button(window, "pushButtonSetup")->isVisibleTo(&window));
+        QVERIFY(!button(window, "pushButtonSetup")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("identified TLTERM;V. 1.006"), round), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+
+        toggle(window, byKey);
+        checkOffline(window);
+        QVERIFY(!window.messageService().isOpen());
+        // The goodbye went out before the port closed: the wrench read it.
+        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("goodbye"), round), WaitMs);
+        const QList<qsizetype> breaks = wrench.framesOf("rx", "RBR");
+        const QList<qsizetype> requests = wrench.framesOf("rx", "DRQ");
+        QCOMPARE(breaks.size(), round);
+        QVERIFY(!requests.isEmpty());
+        QVERIFY(breaks.last() < requests.last());
+        const QStringList goodbye = wrench.frames().at(requests.last());
+        QVERIFY2(goodbye.join(QLatin1Char(' ')).contains(QLatin1String("44 52 51 FF FF 00 00")),
+                 qPrintable(goodbye.join(QLatin1Char(' '))));
+        // The wrench puts a fresh line behind the link for the next connection.
+        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready"), round + 1), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    }
+    QVERIFY(user.boxes.isEmpty());
+}
+
+void TestWindowConnection::identificationInStatusLine_data()
+{
+    QTest::addColumn<QString>("identification");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("four parts") << QStringLiteral("TW-9;V 3.1;first;second")
+                                << onlineStatus(QStringLiteral("TW-9"), QStringLiteral("V 3.1"),
+                                                QStringLiteral("first;second"));
+    QTest::newRow("no semicolon") << QStringLiteral("Solo")
+                                  << onlineStatus(QStringLiteral("Solo"), QString(), QString());
+    QTest::newRow("markup stays text")
+        << QStringLiteral("<b>Big</b>;1 & 2;<i>")
+        << onlineStatus(QStringLiteral("&lt;b&gt;Big&lt;/b&gt;"), QStringLiteral("1 &amp; 2"),
+                        QStringLiteral("&lt;i&gt;"));
+}
+
+void TestWindowConnection::identificationInStatusLine()
+{
+    QFETCH(QString, identification);
+    QFETCH(QString, status);
+    ToolFolder folder;
+    Wrench wrench(folder);
+    QVERIFY(folder.mapPort(42, wrench.link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
+    QVERIFY(wrench.start({QStringLiteral("--ident"), identification}));
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    // Until the answer: the parts of the previous wrench, none here.
+    QCOMPARE(statusText(window), onlineStatus(QString(), QString(), QString()));
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), status, WaitMs);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("labelCommunication"))->textFormat(), Qt::RichText);
+
+    // Offline the line says so; connected again, the last parts show first.
+    QTest::keyClick(&window, Qt::Key_F9);
+    QCOMPARE(statusText(window), offlineStatus);
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready"), 2), WaitMs);
+    QTest::keyClick(&window, Qt::Key_F9);
+    QVERIFY(window.isOnline());
+    QCOMPARE(statusText(window), status);
+}
+
+void TestWindowConnection::portThatCannotOpen()
+{
+    ToolFolder folder;
+    const QString notATerminal = folder.filePath(QStringLiteral("plain-file"));
+    QFile file(notATerminal);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(folder.mapPort(44, notATerminal));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM44")));
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+    QVERIFY(button(window, "pushButtonOnline")->isEnabled());
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    QCOMPARE(user.boxes.size(), 1);
+    QCOMPARE(user.boxes[0].title, QStringLiteral("Error"));
+    QCOMPARE(user.boxes[0].text, QStringLiteral("Com Port is not available!"));
+    QCOMPARE(user.boxes[0].captions, QStringList{QStringLiteral("OK")});
+    checkOffline(window);
+}
+
+void TestWindowConnection::unplugAndPlugBackIn()
+{
+    ToolFolder folder;
+    Wrench wrench(folder);
+    QVERIFY(folder.mapPort(42, wrench.link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
+    QVERIFY(wrench.start());
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+    window.show();
+    QTest::keyClick(&window, Qt::Key_F9);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+
+    QVERIFY(wrench.command("unplug"));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isOnline(), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(user.countText(lostText), 1, WaitMs);
+    QVERIFY(!window.messageService().isOpen());
+    QVERIFY(!button(window, "pushButtonOnline")->isEnabled());
+    QVERIFY(!listedPorts(window).contains(QStringLiteral("COM42")));
+    checkOffline(window);
+
+    QVERIFY(wrench.command("plug"));
+    QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QTest::keyClick(&window, Qt::Key_F9);
+    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("identified"), 2), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+    QCOMPARE(user.boxes.size(), 1);
+    QCOMPARE(user.boxes[0].title, QStringLiteral("Error"));
+}
+
+void TestWindowConnection::writeFailureClosesThePort()
+{
+    ToolFolder folder;
+    // A far end that never reads: the line fills up.
+    platform::PseudoTerminal line;
+    const QString link = folder.filePath(QStringLiteral("silent"));
+    QVERIFY(line.open(link.toStdString()));
+    QVERIFY(folder.mapPort(43, link));
+    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM43")));
+    StyleObject style;
+    BoxWatcher user;
+    TolvoTool window;
+    auto* autoUpdate = window.findChild<QCheckBox*>(QStringLiteral("checkBoxAuto"));
+    auto* cyclic = window.findChild<QCheckBox*>(QStringLiteral("checkBoxCyclicRefresh"));
+    autoUpdate->setChecked(true);
+    cyclic->setChecked(true);
+    int toggledSignals = 0;
+    connect(autoUpdate, &QCheckBox::toggled, &window, [&toggledSignals] { ++toggledSignals; });
+    connect(cyclic, &QCheckBox::toggled, &window, [&toggledSignals] { ++toggledSignals; });
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    QVERIFY(window.messageService().isOpen());
+    const QByteArray block(1000, 'x');
+    int sent = 0;
+    while (sent < 1000 && window.messageService().sendCommand("DSP", block.constData(), 1, 1000, false))
+        ++sent;
+    QVERIFY(sent < 1000);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window.messageService().isOpen(), WaitMs);
+    QCOMPARE(user.countText(writeErrorText), 1);
+    QCOMPARE(user.boxes.size(), 1);
+    QVERIFY(!autoUpdate->isChecked());
+    QVERIFY(!cyclic->isChecked());
+    QCOMPARE(toggledSignals, 0);
+    // Still online: the user disconnects.
+    QVERIFY(window.isOnline());
+    QCOMPARE(button(window, "pushButtonOnline")->text(), QStringLiteral("Disconnect Wrench"));
+    QVERIFY(!window.messageService().requestData(100, 1));
+    QTest::keyClick(&window, Qt::Key_F9);
+    checkOffline(window);
+    QCOMPARE(user.boxes.size(), 1);
+}
+
+QTEST_MAIN(TestWindowConnection)
+#include "tst_windowconnection.moc"

@@ -1,0 +1,276 @@
+#pragma once
+
+// The main window's world for the tests: a tool folder with its settings
+// file, the style object, the simulated wrench as a separate program on a
+// pseudo-terminal, and a user who answers the message boxes.
+
+#include "app/dlgmessageimpl.h"
+#include "app/paths.h"
+#include "app/tolvotool.h"
+#include "platform/ports.h"
+#include "platform/profile.h"
+#include "ui/styletemplate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace windowtest {
+
+constexpr int WaitMs = 10000;
+
+inline QString binDirectory()
+{
+    return qEnvironmentVariable("TOLVO_BIN_DIR");
+}
+
+// A folder the tool runs from: settings file, images, translation. The
+// settings are English unless a test says otherwise, so that no warning about
+// a missing German translation comes up.
+class ToolFolder
+{
+public:
+    ToolFolder()
+    {
+        paths::setStartPath(startPath());
+        platform::setPortMappingFile(QFile::encodeName(settingsFile()).toStdString());
+        set("SETUP", "LANGUAGE", QStringLiteral("ENGLISH"));
+    }
+    ~ToolFolder()
+    {
+        paths::setStartPath(QString());
+        platform::setPortMappingFile(std::string());
+    }
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+    QString startPath() const { return QDir::toNativeSeparators(m_dir.filePath(QStringLiteral("TolvoTool"))); }
+    QString settingsFile() const { return paths::settingsFile(startPath()); }
+
+    bool set(const char* section, const char* key, const QString& value) const
+    {
+        return platform::writeProfileString(QFile::encodeName(settingsFile()).toStdString(), section, key,
+                                            value.toStdString());
+    }
+    // "<missing>" for a key that is not in the file.
+    QString get(const char* section, const char* key) const
+    {
+        return QString::fromStdString(platform::readProfileString(
+            QFile::encodeName(settingsFile()).toStdString(), section, key, "<missing>"));
+    }
+    // Before the window is built: the port watcher reads the mapping once.
+    bool mapPort(int number, const QString& path) const
+    {
+        return set("PORTS", qPrintable(QStringLiteral("COM%1").arg(number)), path);
+    }
+    bool provideGermanTranslation() const
+    {
+        return QFile::copy(binDirectory() + QLatin1String("/TolvoTool_de.qm"),
+                           m_dir.filePath(QStringLiteral("TolvoTool_de.qm")));
+    }
+    bool provideBackground(const QSize& size) const
+    {
+        const QString folder = paths::imageDirectory(startPath()) + QLatin1String("backgrounds");
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        return QDir().mkpath(folder) && picture.save(folder + QLatin1String("/bgMain.png"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The process-wide style object that every message box goes through.
+class StyleObject
+{
+public:
+    StyleObject()
+    {
+        bool loaded = false;
+        m_style = std::make_unique<StyleTemplate>(m_dir.path() + QLatin1Char('/'),
+                                                  m_dir.filePath(QStringLiteral("none.sty")), &loaded,
+                                                  ScreenMetrics());
+        StyleTemplate::setInstance(m_style.get());
+    }
+    ~StyleObject() { StyleTemplate::setInstance(nullptr); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<StyleTemplate> m_style;
+};
+
+// The simulated wrench program on a pseudo-terminal linked into the folder.
+class Wrench
+{
+public:
+    explicit Wrench(const ToolFolder& folder)
+        : link(folder.filePath(QStringLiteral("wrench")))
+        , logFile(folder.filePath(QStringLiteral("frames.log")))
+    {
+    }
+    ~Wrench() { stop(); }
+
+    bool start(const QStringList& options = {})
+    {
+        process.setProgram(binDirectory() + QLatin1String("/tolvo-wrench"));
+        process.setArguments(QStringList{QStringLiteral("--link"), link, QStringLiteral("--log"), logFile}
+                             + options);
+        process.start();
+        return process.waitForStarted(WaitMs);
+    }
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(WaitMs))
+            process.kill();
+        process.waitForFinished(WaitMs);
+    }
+    bool command(const QByteArray& line)
+    {
+        process.write(line + '\n');
+        return process.waitForBytesWritten(WaitMs);
+    }
+    // Complete output lines that start with prefix.
+    int count(const QString& prefix)
+    {
+        output += QString::fromUtf8(process.readAllStandardOutput());
+        const QStringList lines = output.split(QLatin1Char('\n'));
+        int found = 0;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            found += lines[i].startsWith(prefix) ? 1 : 0;
+        return found;
+    }
+    bool saw(const QString& prefix, int times = 1) { return count(prefix) >= times; }
+
+    // Frame log lines "<us> <dir> <control> <sequence> <mnemonic> <length> <hex>"
+    // as their fields after the time.
+    QList<QStringList> frames() const
+    {
+        QList<QStringList> result;
+        QFile file(logFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return result;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            QStringList fields = QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (fields.size() >= 6) {
+                fields.removeFirst();
+                result.append(fields);
+            }
+        }
+        return result;
+    }
+    // Indexes into frames() of those sent the given way with that mnemonic.
+    QList<qsizetype> framesOf(const char* direction, const char* mnemonic) const
+    {
+        const QList<QStringList> all = frames();
+        QList<qsizetype> found;
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (all[i][0] == QLatin1String(direction) && all[i][3] == QLatin1String(mnemonic))
+                found.append(i);
+        }
+        return found;
+    }
+
+    QProcess process;
+    QString output;
+    const QString link;
+    const QString logFile;
+};
+
+// A message box as the user saw it.
+struct SeenBox {
+    QString title;
+    QString text;
+    QStringList captions; // visible buttons, left to right
+};
+
+inline QPushButton* messageButton(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QPushButton*>(QLatin1String(name));
+}
+
+// Plays the user in front of the message boxes: each new one is noted and
+// handed to onBox, which by default presses its first caption (the button on
+// the right). Any other modal box is noted and dismissed, so that nothing
+// unexpected can hang a test.
+class BoxWatcher : public QObject
+{
+public:
+    BoxWatcher()
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this] { look(); });
+        m_poll.start(10);
+    }
+
+    std::function<void(DlgMessageImpl*)> onBox = [](DlgMessageImpl* box) {
+        QTest::mouseClick(messageButton(box, "pushButtonOK"), Qt::LeftButton);
+    };
+    QList<SeenBox> boxes;
+    QStringList otherBoxes;
+
+    int countText(const QString& text) const
+    {
+        return static_cast<int>(std::count_if(boxes.cbegin(), boxes.cend(),
+                                              [&text](const SeenBox& box) { return box.text == text; }));
+    }
+
+private:
+    void look()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<DlgMessageImpl*>(modal)) {
+            if (box == m_current)
+                return;
+            m_current = box;
+            SeenBox seen{box->windowTitle(), box->findChild<QLabel*>(QStringLiteral("labelInfo"))->text(), {}};
+            for (const char* name : {"pushButtonCancel", "pushButtonThird", "pushButtonOK"}) {
+                if (messageButton(box, name)->isVisibleTo(box))
+                    seen.captions.append(messageButton(box, name)->text());
+            }
+            boxes.append(seen);
+            onBox(box);
+        } else if (auto* other = qobject_cast<QMessageBox*>(modal)) {
+            otherBoxes.append(other->text());
+            other->reject();
+        }
+    }
+
+    QTimer m_poll;
+    QPointer<DlgMessageImpl> m_current;
+};
+
+inline QPushButton* button(TolvoTool& window, const char* name)
+{
+    return window.findChild<QPushButton*>(QLatin1String(name));
+}
+
+inline QString statusText(TolvoTool& window)
+{
+    return window.findChild<QLabel*>(QStringLiteral("labelCommunication"))->text();
+}
+
+inline QString onlineStatus(const QString& name, const QString& version, const QString& extra)
+{
+    return QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';font-weight:600;"
+                          "color:#000000;border-style:dashed;\">Connected with   ")
+        + name + QStringLiteral(" Version ") + version + QLatin1Char(' ') + extra + QStringLiteral("</span>");
+}
+
+inline const QString offlineStatus = QStringLiteral(
+    "<span style=\"font-size:9pt;font-family:'Arial';font-style:normal;color:#FF2211\">"
+    "Device is not connected ...</span>");
+
+} // namespace windowtest
