@@ -346,8 +346,10 @@ void TolvoTool::refreshPortList()
     const bool portVanished = m_messageService.isOpen();
     m_form.pushButtonOnline->setEnabled(false);
     setOnline(false);
-    if (portVanished)
+    if (portVanished) {
+        withdrawWrenchBox();
         showError(tr("Com Port is no longer available!"));
+    }
 }
 
 void TolvoTool::resetConnection()
@@ -466,12 +468,32 @@ int TolvoTool::showMessage(const QString& kind, const QString& title, const QStr
         qCWarning(lcWindow) << "No style object for the message" << title << text;
         return -1;
     }
-    return style->showMessage(kind, title, text, buttons, this);
+    const int result = style->showMessage(kind, title, text, buttons, this);
+    if (result != -1)
+        showDeferredErrors();
+    return result;
 }
 
 void TolvoTool::showError(const QString& text)
 {
-    showMessage(QStringLiteral("Error"), tr("Error"), text, QStringLiteral("OK"));
+    if (showMessage(QStringLiteral("Error"), tr("Error"), text, QStringLiteral("OK")) == -1
+        && !m_deferredErrors.contains(text))
+        m_deferredErrors.append(text);
+}
+
+void TolvoTool::showDeferredErrors()
+{
+    while (!m_deferredErrors.isEmpty())
+        showError(m_deferredErrors.takeFirst());
+}
+
+void TolvoTool::withdrawWrenchBox()
+{
+    // With the port gone the wrench can no longer be answered.
+    if (m_wrenchBoxOpen) {
+        if (StyleTemplate* style = StyleTemplate::instance())
+            style->closeMessage();
+    }
 }
 
 void TolvoTool::keyPressEvent(QKeyEvent* event)
@@ -581,10 +603,7 @@ void TolvoTool::onWrenchMessage(const WrenchMessage& message)
     if (message.closesBox()) {
         if (message.id == m_pendingMessageId || message.id == 0) {
             // Never a box of the tool's own.
-            if (m_wrenchBoxOpen) {
-                if (StyleTemplate* style = StyleTemplate::instance())
-                    style->closeMessage();
-            }
+            withdrawWrenchBox();
             m_pendingMessageId = 0;
         }
         return;
@@ -614,6 +633,7 @@ void TolvoTool::onPortLost()
     if (!m_messageService.isOpen())
         return;
     closePort();
+    withdrawWrenchBox();
     showError(tr("Com Port is no longer available!"));
 }
 
@@ -622,6 +642,7 @@ void TolvoTool::onWriteError()
     if (!m_messageService.isOpen())
         return;
     uncheckRefreshButtons();
+    withdrawWrenchBox();
     showError(tr("Write Error to Com Port.\nPress Ok and disconnect the Port.\n"
                  "Check your Application and reopen the Port!"));
     closePort();

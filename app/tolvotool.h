@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -103,6 +104,8 @@ private:
     int showMessage(const QString& kind, const QString& title, const QString& text,
                     const QString& buttons);
     void showError(const QString& text);
+    void showDeferredErrors();
+    void withdrawWrenchBox();
 
     void onReceivedFrame(QEvent* event);
     void onAcknowledgeMessage();
@@ -128,6 +131,9 @@ private:
     // message box is one the wrench asked for.
     int m_pendingMessageId = 0;
     bool m_wrenchBoxOpen = false;
+    // The tool's own errors that came while another box was open; shown once
+    // that box has closed, so that no failure goes unreported.
+    QStringList m_deferredErrors;
     // Acknowledges announced (1151) whose frame has not been seen yet.
     int m_acknowledgesAwaitingFrame = 0;
     int m_paintedWidth = 0;

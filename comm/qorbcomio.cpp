@@ -55,10 +55,9 @@ bool QorbComIO::isOpen() const
     return m_port->isOpen();
 }
 
-void QorbComIO::startReceiver()
+bool QorbComIO::startReceiver()
 {
-    if (isOpen())
-        m_rxThread->begin(m_port->handle(), m_receiveConfig);
+    return isOpen() && m_rxThread->begin(m_port->handle(), m_receiveConfig);
 }
 
 void QorbComIO::stopReceiver()

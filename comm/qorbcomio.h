@@ -27,7 +27,8 @@ public:
                      std::uint16_t slotDataSize, ByteCallback callback, int value);
     bool open(int portNumber, int baudRate, int parity, bool dtrOn, bool rtsOn);
     bool isOpen() const;
-    void startReceiver();
+    // False when the receive thread could not be started.
+    bool startReceiver();
     void stopReceiver();
     bool write(const std::uint8_t* data, int length);
     void close();

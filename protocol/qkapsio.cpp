@@ -54,7 +54,11 @@ bool QKapsIO::open(QObject* receiver, int portNumber, int baudRate)
         return false;
     writeTimeoutMs = WriteTimeoutMs;
     closeWaitMs = CloseWaitMs;
-    startReceiver();
+    // A port that cannot be listened to is no connection.
+    if (!startReceiver()) {
+        QorbComIO::close();
+        return false;
+    }
     sendIdentification(true);
     m_identifyTimer->start(IdentifyIntervalMs);
     m_portNumber = portNumber;

@@ -329,7 +329,9 @@ void QKapsMsgIO::onFileStart(const Frame& received)
 
 void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t announcedSize)
 {
-    m_downloadFile.reset();
+    // A file whose end never came is as incomplete as an abandoned one.
+    if (m_downloadFile)
+        abandonDownloadFile("a new file started");
     m_fileTotal = 0;
     m_downloadFilePath.clear();
     const QString name = downloadFileName(announcedName);
@@ -337,22 +339,24 @@ void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t an
         qCWarning(lcProtocol) << "File name refused:" << announcedName;
         return;
     }
-    m_downloadFilePath = QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));
+    const QString path = QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));
     if (announcedSize > MaxDownloadBytes) {
         qCWarning(lcProtocol, "File download of %u bytes refused", announcedSize);
         return;
     }
     std::string error;
-    const int fd = platform::openRegularFileForWriting(m_downloadFilePath.toStdString(), error);
+    const int fd = platform::openRegularFileForWriting(path.toStdString(), error);
     if (fd < 0) {
-        qCWarning(lcProtocol) << "Cannot write" << m_downloadFilePath << QString::fromStdString(error);
+        qCWarning(lcProtocol) << "Cannot write" << path << QString::fromStdString(error);
         return;
     }
-    auto file = std::make_unique<QFile>(m_downloadFilePath);
+    auto file = std::make_unique<QFile>(path);
     if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         platform::closeFileDescriptor(fd);
         return;
     }
+    // Only a file that is really being written is named in the end message.
+    m_downloadFilePath = path;
     m_downloadFile = std::move(file);
 }
 
@@ -362,6 +366,7 @@ void QKapsMsgIO::abandonDownloadFile(const char* reason)
     m_downloadFile.reset();
     // A partial file must not pass for the file the wrench meant to send.
     QFile::remove(m_downloadFilePath);
+    m_downloadFilePath.clear();
     m_fileTotal = 0;
 }
 

@@ -292,9 +292,9 @@ std::optional<QColor> QorbXmlMachine::color(const QString& name, bool nullIfMiss
     return QColor(Qt::magenta);
 }
 
-QorbXmlMachine::Colors QorbXmlMachine::parseColors(const QString& spec) const
+QorbXmlMachine::Colors QorbXmlMachine::parseColors(const QString& colorText) const
 {
-    const QStringList parts = spec.split(QLatin1Char(';'));
+    const QStringList parts = colorText.split(QLatin1Char(';'));
     Colors result;
     if (parts.size() == 2) {
         result.foreground = color(parts.at(0).trimmed(), true);

@@ -63,7 +63,7 @@ public:
     // The first colour of that name; for unknown names none when
     // nullIfMissing, else the default colour (magenta).
     std::optional<QColor> color(const QString& name, bool nullIfMissing) const;
-    Colors parseColors(const QString& spec) const;
+    Colors parseColors(const QString& colorText) const;
     // Scales "x, y, width, height"; false (and nothing changed) unless the
     // text holds four numbers.
     bool parseRect(const QString& text, double sx, double sy);

@@ -79,6 +79,7 @@ private slots:
     void fileIsNeverWrittenThroughALink();
     void fileRepeatedBlockWrittenOnce();
     void fileAboveTheLimitIsRefused();
+    void unfinishedFileIsRemovedByTheNextStart();
     void listDownload();
     void requestsFromTheWrench();
     void requestsAreRefusedWithoutPort();
@@ -337,6 +338,8 @@ void TestMessageService::fileIsNeverWrittenThroughALink()
     link.send(QByteArrayLiteral("FFI"), 3);
 
     QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
+    // No file was written, so none is named.
+    QVERIFY(link.receiver.ofType(kaps::FileEnd).value(0).text.isEmpty());
     QFile target(outside);
     QCOMPARE(target.exists(), targetExists);
     if (targetExists) {
@@ -397,8 +400,31 @@ void TestMessageService::fileAboveTheLimitIsRefused()
     link.send(QByteArrayLiteral("FFI"), 3);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
+    QVERIFY(link.receiver.ofType(kaps::FileEnd).value(0).text.isEmpty());
     QCOMPARE(link.receiver.ofType(kaps::Progress).last().value2,
              static_cast<int>((blocks - 1) * 1020));
+}
+
+void TestMessageService::unfinishedFileIsRemovedByTheNextStart()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    Link link;
+    link.io.setDownloadDirectory(directory.path());
+    link.send("FST" + QByteArray("first.bin\0", 10) + be32(6), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send("FST" + QByteArray("second.bin\0", 11) + be32(3), 3);
+    link.send(QByteArrayLiteral("FRNxyz"), 4);
+    link.send(QByteArrayLiteral("FFI"), 5);
+
+    QVERIFY(!QFile::exists(directory.filePath(QStringLiteral("first.bin"))));
+    QFile second(directory.filePath(QStringLiteral("second.bin")));
+    QVERIFY(second.open(QIODevice::ReadOnly));
+    QCOMPARE(second.readAll(), QByteArray("xyz"));
+    const auto ends = link.receiver.ofType(kaps::FileEnd);
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(ends[0].value1, 3);
+    QCOMPARE(ends[0].text, QDir::toNativeSeparators(second.fileName()));
 }
 
 void TestMessageService::listDownload()

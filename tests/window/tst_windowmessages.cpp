@@ -37,6 +37,7 @@ private slots:
     void closeRequest_data();
     void closeRequest();
     void closeRequestLeavesToolBoxesAlone();
+    void unplugWithdrawsTheWrenchBoxAndStillReports();
 
 private:
     // Sends a message request and waits for the window's answer.
@@ -240,6 +241,33 @@ void TestWindowMessages::closeRequestLeavesToolBoxesAlone()
     };
     QVERIFY(requestAndAnswer("mgd 8 4 Next;Question", QStringLiteral("answer 8 1")));
     QVERIFY(survivedOldId);
+}
+
+
+void TestWindowMessages::unplugWithdrawsTheWrenchBoxAndStillReports()
+{
+    // The wrench's question can no longer be answered once its port is gone:
+    // the box is withdrawn, and the tool's own error is shown after it
+    // instead of being refused as a second box.
+    bool withdrawn = false;
+    m_user->onBox = [this, &withdrawn](DlgMessageImpl* box) {
+        const QPointer<DlgMessageImpl> open = box;
+        if (m_user->boxes.size() == 1) {
+            m_wrench->command("unplug");
+            withdrawn = QTest::qWaitFor([&open] { return !isOpen(open); }, WaitMs);
+            if (!withdrawn)
+                click(open, "pushButtonCancel");
+            return;
+        }
+        click(open, "pushButtonOK");
+    };
+    QVERIFY(m_wrench->command("mgd 9 4 Pending;Pull the cable now"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->boxes.size(), 2, WaitMs);
+    QVERIFY(withdrawn);
+    QCOMPARE(m_user->boxes[1].text, QStringLiteral("Com Port is no longer available!"));
+    QVERIFY(!m_wrench->saw(QStringLiteral("answer 9")));
+    QTest::qWait(200);
+    QCOMPARE(m_user->boxes.size(), 2);
 }
 
 QTEST_MAIN(TestWindowMessages)
