@@ -92,10 +92,7 @@ void TestWindowConnection::chosenPortNotListed()
 {
     ToolFolder folder;
     Wrench wrench(folder);
-    QVERIFY(folder.mapPort(42, wrench.link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM99")));
-    QVERIFY(wrench.start());
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM99")));
     StyleObject style;
     BoxWatcher user;
     TolvoTool window;
@@ -117,10 +114,7 @@ void TestWindowConnection::connectAndDisconnect()
     QFETCH(bool, byKey);
     ToolFolder folder;
     Wrench wrench(folder);
-    QVERIFY(folder.mapPort(42, wrench.link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    QVERIFY(wrench.start());
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42")));
     StyleObject style;
     BoxWatcher user;
     TolvoTool window;
@@ -178,10 +172,8 @@ void TestWindowConnection::identificationInStatusLine()
     QFETCH(QString, status);
     ToolFolder folder;
     Wrench wrench(folder);
-    QVERIFY(folder.mapPort(42, wrench.link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    QVERIFY(wrench.start({QStringLiteral("--ident"), identification}));
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42"),
+                                     {QStringLiteral("--ident"), identification}));
     StyleObject style;
     BoxWatcher user;
     TolvoTool window;
@@ -227,10 +219,7 @@ void TestWindowConnection::unplugAndPlugBackIn()
 {
     ToolFolder folder;
     Wrench wrench(folder);
-    QVERIFY(folder.mapPort(42, wrench.link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    QVERIFY(wrench.start());
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42")));
     StyleObject style;
     BoxWatcher user;
     TolvoTool window;

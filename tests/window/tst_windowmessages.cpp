@@ -58,10 +58,7 @@ void TestWindowMessages::init()
     m_folder = std::make_unique<ToolFolder>();
     QVERIFY(m_folder->isValid());
     m_wrench = std::make_unique<Wrench>(*m_folder);
-    QVERIFY(m_folder->mapPort(42, m_wrench->link));
-    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    QVERIFY(m_wrench->start());
-    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42")));
     m_style = std::make_unique<StyleObject>();
     m_user = std::make_unique<BoxWatcher>();
     m_window = std::make_unique<TolvoTool>();

@@ -129,6 +129,16 @@ public:
         process.start();
         return process.waitForStarted(WaitMs);
     }
+    // Maps the link as COM42, makes favourite the chosen port, starts the
+    // program and waits for its "ready" line.
+    bool startAsChosenPort(const ToolFolder& folder, const QString& favourite,
+                           const QStringList& options = {})
+    {
+        return folder.mapPort(42, link)
+            && folder.set("SETUP", "FAVORITE_PORT", favourite)
+            && start(options)
+            && QTest::qWaitFor([this] { return saw(QStringLiteral("ready")); }, WaitMs);
+    }
     void stop()
     {
         if (process.state() == QProcess::NotRunning)
