@@ -131,6 +131,7 @@ public:
         : m_out(out)
         , m_format(settings.decimalSeparator, settings.translate)
         , m_measurement(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "MEASUREMENT")).leftJustified(LabelWidth))
+        , m_rule(u'\n' + QString(RuleWidth, u'-') + u'\n')
         , m_overloaded(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "(overloaded)")))
         , m_withChecks(settings.historyMode == 2)
     {
@@ -146,7 +147,7 @@ public:
 
         m_out += m_measurement;
         m_format.append(m_out, r, RecordField::Number);
-        m_out += u'\n' + QString(RuleWidth, u'-') + u'\n';
+        m_out += m_rule;
 
         line(Line::MeasurementMode, r, RecordField::MeasurementMode);
         if (torque)
@@ -249,6 +250,7 @@ private:
     QString& m_out;
     RecordFormatter m_format;
     QString m_measurement;
+    QString m_rule;
     QString m_overloaded;
     std::array<QString, static_cast<std::size_t>(Line::Count)> m_labels;
     bool m_withChecks;
@@ -369,8 +371,8 @@ private:
 
 // Typical sizes of one record's text, so that a long history grows its
 // strings only a few times.
-constexpr qsizetype TextPerRecord = 900;
-constexpr qsizetype CsvPerRecord = 200;
+constexpr qsizetype TextPerRecord = 640;
+constexpr qsizetype CsvPerRecord = 160;
 
 template<typename Visit>
 void forEachRecord(QByteArrayView block, Visit visit)
