@@ -19,13 +19,22 @@ void put32(QByteArray& record, int offset, quint32 value)
     put16(record, offset + 2, value >> 16);
 }
 
-// The kinds of measurement a workshop sees, one per record in turn.
+// The kinds of measurement a workshop sees, one per record in turn; every
+// other round of ten shows a variant, so that every report line appears.
 HistoryEntry scenario(int index)
 {
     HistoryEntry e;
+    const bool variant = index / 10 % 2 == 1;
     switch (index % 10) {
-    case 0: // torque, displaying, no target
+    case 0: // torque, displaying, no target; the variant with angle check values
         e.measuredTorque = 12345;
+        if (variant) {
+            e.checkFlag = 1;
+            e.checkSnugTorque = 200;
+            e.lowerAngle = 15;
+            e.upperAngle = 45;
+            e.measuredAngle = 310;
+        }
         break;
     case 1: // torque, triggering, with angle check
         e.torqueMode = 1;
@@ -50,12 +59,18 @@ HistoryEntry scenario(int index)
         e.checkFlag = 1;
         e.lowerTorque = 400;
         e.upperTorque = 600;
+        e.overloaded = variant ? 1 : 0;
         break;
-    case 3: // angle, displaying
+    case 3: // angle, displaying; the variant triggering with the check off
         e.measurementMode = 1;
         e.torqueUnit = 2;
         e.measuredTorque = 88000;
         e.measuredAngle = 900;
+        if (variant) {
+            e.torqueMode = 1;
+            e.targetAngle = 90;
+            e.tolerance = 4;
+        }
         break;
     case 4: // torque against a negative target, angle check
         e.torqueMode = 1;
@@ -77,8 +92,8 @@ HistoryEntry scenario(int index)
         e.targetTorque = 2000;
         e.tolerance = 50;
         break;
-    case 7: // modes and unit the wrench does not name
-        e.measurementMode = 2;
+    case 7: // modes and unit the wrench does not name; the variant a torque measurement
+        e.measurementMode = variant ? 0 : 2;
         e.torqueMode = 3;
         e.torqueUnit = 7;
         e.measuredTorque = 4711;
