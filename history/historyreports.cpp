@@ -103,9 +103,9 @@ constexpr const char* csvColumns[] = {
 static_assert(std::size(csvColumns) == 37, "the CSV report has 37 columns");
 
 // Header label: two spaces and the text, padded to the label width.
-QString headerLabel(const HistoryTranslate& translate, const char* text)
+QString headerLabel(const HistoryTranslate& translator, const char* text)
 {
-    return QString(QStringLiteral("  ") + translate(text)).leftJustified(LabelWidth);
+    return QString(QStringLiteral("  ") + translator(text)).leftJustified(LabelWidth);
 }
 
 // An identity text from the wire must not shift the CSV columns: one that
@@ -129,14 +129,14 @@ class TextReportWriter
 public:
     TextReportWriter(QString& out, const ReportSettings& settings)
         : m_out(out)
-        , m_format(settings.decimalSeparator, settings.translate)
-        , m_measurement(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "MEASUREMENT")).leftJustified(LabelWidth))
+        , m_format(settings.decimalSeparator, settings.translator)
+        , m_measurement(settings.translator(QT_TRANSLATE_NOOP("ViewHistory", "MEASUREMENT")).leftJustified(LabelWidth))
         , m_rule(u'\n' + QString(RuleWidth, u'-') + u'\n')
-        , m_overloaded(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "(overloaded)")))
+        , m_overloaded(settings.translator(QT_TRANSLATE_NOOP("ViewHistory", "(overloaded)")))
         , m_withChecks(settings.historyMode == 2)
     {
         for (std::size_t i = 0; i < m_labels.size(); ++i)
-            m_labels[i] = QString(u' ' + settings.translate(lineTexts[i])).leftJustified(LabelWidth) + QStringLiteral(": ");
+            m_labels[i] = QString(u' ' + settings.translator(lineTexts[i])).leftJustified(LabelWidth) + QStringLiteral(": ");
     }
 
     void add(const MeasurementRecord& r)
@@ -206,7 +206,7 @@ private:
             angleLine(Line::UpperAngle, r, RecordField::UpperAngle);
         }
         if (targets && values) {
-            // The block's closing line ends end this line as well.
+            // No line end of its own: the block's closing line ends follow.
             m_out += label(Line::Verification);
             m_format.append(m_out, r, RecordField::Verification);
         }
@@ -262,20 +262,20 @@ class CsvReportWriter
 public:
     CsvReportWriter(QString& out, const ReportSettings& settings)
         : m_out(out)
-        , m_format(settings.decimalSeparator, settings.translate)
+        , m_format(settings.decimalSeparator, settings.translator)
         , m_identity(csvText(settings.identity.firmwareVersion) + u';' + csvText(settings.identity.hardwareVersion)
                      + u';' + csvText(settings.identity.serialNumber) + u';')
-        , m_overloaded(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "(overloaded)")))
-        , m_degreesUnit(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "°")))
-        , m_percentUnit(settings.translate(QT_TRANSLATE_NOOP("ViewHistory", "%")))
+        , m_overloaded(settings.translator(QT_TRANSLATE_NOOP("ViewHistory", "(overloaded)")))
+        , m_degreesUnit(settings.translator(QT_TRANSLATE_NOOP("ViewHistory", "°")))
+        , m_percentUnit(settings.translator(QT_TRANSLATE_NOOP("ViewHistory", "%")))
         , m_withChecks(settings.historyMode == 2)
     {
     }
 
-    void addHeader(const HistoryTranslate& translate)
+    void addHeader(const HistoryTranslate& translator)
     {
         for (const char* column : csvColumns)
-            m_out += translate(column) + u';';
+            m_out += translator(column) + u';';
         m_out += u'\n';
     }
 
@@ -389,18 +389,18 @@ void forEachRecord(QByteArrayView block, Visit visit)
 
 QString buildReportHeader(qsizetype blockLength, const ReportSettings& settings, const QDateTime& reportTime)
 {
-    const HistoryTranslate& tr = settings.translate;
+    const HistoryTranslate& translator = settings.translator;
     const DeviceIdentity& id = settings.identity;
     const QString hashes(19, u'#');
     return u'\n' + hashes + QStringLiteral("  TOLVO  ") + hashes + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Total measurements:"))
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Total measurements:"))
            + QString::number(static_cast<quint64>(blockLength) / MeasurementRecord::Size) + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Report date:"))
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Report date:"))
            + reportTime.toString(QStringLiteral("dd/MM/yyyy  hh:mm")) + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Device name:")) + id.deviceName + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Firmware version:")) + id.firmwareVersion + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Hardware version:")) + id.hardwareVersion + u'\n'
-           + headerLabel(tr, QT_TRANSLATE_NOOP("ViewHistory", "Device serial number:")) + id.serialNumber + u'\n'
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Device name:")) + id.deviceName + u'\n'
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Firmware version:")) + id.firmwareVersion + u'\n'
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Hardware version:")) + id.hardwareVersion + u'\n'
+           + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Device serial number:")) + id.serialNumber + u'\n'
            + QString(RuleWidth, u'#') + QStringLiteral("\n\n\n\n\n");
 }
 
@@ -418,7 +418,7 @@ QString buildCsvReport(QByteArrayView block, const ReportSettings& settings)
     QString csv;
     csv.reserve((MeasurementRecord::countIn(block) + 1) * CsvPerRecord);
     CsvReportWriter writer(csv, settings);
-    writer.addHeader(settings.translate);
+    writer.addHeader(settings.translator);
     forEachRecord(block, [&](const MeasurementRecord& r) { writer.add(r); });
     return csv;
 }
@@ -431,7 +431,7 @@ HistoryReports buildReports(QByteArrayView block, const ReportSettings& settings
     reports.csv.reserve((MeasurementRecord::countIn(block) + 1) * CsvPerRecord);
     TextReportWriter text(reports.text, settings);
     CsvReportWriter csv(reports.csv, settings);
-    csv.addHeader(settings.translate);
+    csv.addHeader(settings.translator);
     forEachRecord(block, [&](const MeasurementRecord& r) {
         text.add(r);
         csv.add(r);

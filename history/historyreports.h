@@ -20,7 +20,7 @@ struct ReportSettings {
     DeviceIdentity identity;
     int historyMode = 3; // 2 adds the schedule, parameter set and check values
     QChar decimalSeparator = u',';
-    HistoryTranslate translate = translateHistoryText;
+    HistoryTranslate translator = translateHistoryText;
 };
 
 struct HistoryReports {

@@ -45,7 +45,7 @@ enum class RecordField {
 class RecordFormatter
 {
 public:
-    RecordFormatter(QChar decimalSeparator, const HistoryTranslate& translate);
+    RecordFormatter(QChar decimalSeparator, const HistoryTranslate& translator);
 
     void append(QString& out, const MeasurementRecord& record, RecordField field) const;
     QString text(const MeasurementRecord& record, RecordField field) const;

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Any separator but the CSV's field and row ends, which would shift it.
     const bool splitsRows = data[1] == ';' || data[1] == '\n';
     settings.decimalSeparator = QChar(splitsRows ? u',' : char16_t{data[1]});
-    settings.translate = [](const char* text) { return QString::fromUtf8(text); };
+    settings.translator = [](const char* text) { return QString::fromUtf8(text); };
 
     const std::size_t length = size - 2;
     const auto block = std::make_unique<char[]>(length);

@@ -24,7 +24,7 @@ ReportSettings settings(int historyMode)
     s.identity = {QStringLiteral("TOLVO 340"), QStringLiteral("F 2.14"), QStringLiteral("H 3"),
                   QStringLiteral("4711/26")};
     s.historyMode = historyMode;
-    s.translate = untranslated;
+    s.translator = untranslated;
     return s;
 }
 
@@ -271,7 +271,7 @@ void TestHistoryReports::emptyIdentityLeavesValuesEmpty()
 void TestHistoryReports::labelsPadTranslationsWithoutCutting()
 {
     ReportSettings s = settings(3);
-    s.translate = [](const char* text) -> QString {
+    s.translator = [](const char* text) -> QString {
         const QString source = QString::fromUtf8(text);
         if (source == QLatin1String("Measurement mode"))
             return QStringLiteral("Messart");

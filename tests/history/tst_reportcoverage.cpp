@@ -21,7 +21,7 @@ private:
         ReportSettings s;
         s.identity = {QStringLiteral("TOLVO"), QStringLiteral("F 2.14"), QStringLiteral("H 3"), QStringLiteral("1")};
         s.historyMode = 2;
-        s.translate = [](const char* text) { return QString::fromUtf8(text); };
+        s.translator = [](const char* text) { return QString::fromUtf8(text); };
         return s;
     }
     static QByteArray block() { return history::encode(history::generate(history::DefaultCount)); }
