@@ -299,14 +299,15 @@ void TestHistoryReports::identityTextCannotShiftCsvColumns()
 void TestHistoryReports::writesCsvForSpreadsheetCheck()
 {
     // Read by check_csv.py with Python's csv module.
-    QVERIFY(QDir().mkpath(QStringLiteral(TOLVO_CSV_OUTPUT)));
+    const QString folder = QStringLiteral("csv/");
+    QVERIFY(QDir().mkpath(folder));
     ReportSettings quoted = settings(2);
     quoted.identity.serialNumber = QStringLiteral("47;11 \"B\"");
     const QList<std::pair<QString, ReportSettings>> files = {{QStringLiteral("mode2.csv"), settings(2)},
                                                              {QStringLiteral("mode3.csv"), settings(3)},
                                                              {QStringLiteral("quoted.csv"), quoted}};
     for (const auto& [name, fileSettings] : files) {
-        QFile file(QStringLiteral(TOLVO_CSV_OUTPUT) + name);
+        QFile file(folder + name);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QVERIFY(file.write(buildCsvReport(sampleBlock(), fileSettings).toUtf8()) > 0);
     }
