@@ -49,6 +49,16 @@ void appendGeneralTenths(QString& out, quint16 tenths, QChar separator)
     }
 }
 
+// Three counters like a time of day: two digits each, joined by ":".
+void appendClock(QString& out, int first, int second, int third)
+{
+    appendInteger(out, first, 2);
+    out += u':';
+    appendInteger(out, second, 2);
+    out += u':';
+    appendInteger(out, third, 2);
+}
+
 const QString& unitName(quint8 torqueUnit)
 {
     static const QString names[] = {QStringLiteral("Nm"), QStringLiteral("Lbf ft"),
@@ -177,18 +187,10 @@ void RecordFormatter::append(QString& out, const MeasurementRecord& record, Reco
         appendInteger(out, record.year, 3);
         break;
     case RecordField::Time:
-        appendInteger(out, record.hour, 2);
-        out += u':';
-        appendInteger(out, record.minute, 2);
-        out += u':';
-        appendInteger(out, record.second, 2);
+        appendClock(out, record.hour, record.minute, record.second);
         break;
     case RecordField::Duration:
-        appendInteger(out, record.duration[0], 2);
-        out += u':';
-        appendInteger(out, record.duration[1], 2);
-        out += u':';
-        appendInteger(out, record.duration[2], 2);
+        appendClock(out, record.duration[0], record.duration[1], record.duration[2]);
         break;
     case RecordField::Schedule:
         appendSchedule(out, record);
