@@ -1,12 +1,14 @@
 #include "app/tolvotool.h"
 
+#include "app/applog.h"
 #include "app/dlgsetup.h"
 #include "app/paths.h"
 #include "app/wrenchmessage.h"
+#include "comm/comevents.h"
 #include "history/viewhistory.h"
 #include "params/viewparam.h"
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
+#include "protocol/frame/view.h"
 #include "protocol/kapsmessage.h"
 #include "ui/styletemplate.h"
 
@@ -18,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -31,8 +32,6 @@
 #include <cstring>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcWindow, "tolvo.app.window")
 
 const QString setupSection = QStringLiteral("SETUP");
 const QString csvSection = QStringLiteral("CSV");
@@ -88,11 +87,6 @@ QRect availableScreenArea()
 QFont toolFont()
 {
     return QFont(QStringLiteral("Arial"), availableScreenArea().height() > 768 ? 10 : 9, QFont::Bold, false);
-}
-
-bool hasMnemonic(const std::uint8_t* frame, std::uint32_t length, const char* mnemonic)
-{
-    return length > frame::DataOffset && std::memcmp(frame + 3, mnemonic, 3) == 0;
 }
 
 } // namespace
@@ -199,7 +193,7 @@ void TolvoTool::placeOnScreen()
 
     m_background.load(backgroundFile());
     if (m_background.isNull())
-        qCInfo(lcWindow) << "No background picture" << backgroundFile();
+        qCInfo(lcApp) << "No background picture" << backgroundFile();
     const int pictureWidth = m_background.isNull() ? available.width() : m_background.width();
     const int pictureHeight = m_background.isNull() ? available.height() : m_background.height();
     const int w = qMin(pictureWidth, available.width());
@@ -465,7 +459,7 @@ int TolvoTool::showMessage(const QString& kind, const QString& title, const QStr
 {
     StyleTemplate* style = StyleTemplate::instance();
     if (!style) {
-        qCWarning(lcWindow) << "No style object for the message" << title << text;
+        qCWarning(lcApp) << "No style object for the message" << title << text;
         return -1;
     }
     const int result = style->showMessage(kind, title, text, buttons, this);
@@ -557,17 +551,16 @@ void TolvoTool::onReceivedFrame(QEvent* event)
     RxSlot* slot = received ? received->slot() : nullptr;
     if (!slot || slot->state.load(std::memory_order_acquire) != RxSlot::Complete)
         return;
-    const std::uint8_t* frameBytes = slot->data();
-    const std::uint32_t length = slot->length;
+    const frame::View frame(slot->data(), slot->length);
 
-    if (length >= 2 && (frameBytes[1] & frame::ControlAck) && m_acknowledgesAwaitingFrame > 0) {
+    if (frame.isAck() && m_acknowledgesAwaitingFrame > 0) {
         --m_acknowledgesAwaitingFrame;
-        if (!hasMnemonic(frameBytes, length, "VER"))
+        if (!frame.hasMnemonic("VER"))
             handleAcknowledge();
     }
     std::optional<WrenchMessage> message;
-    if (hasMnemonic(frameBytes, length, "MGD"))
-        message = parseWrenchMessage(frameBytes, length);
+    if (frame.hasMnemonic("MGD"))
+        message = parseWrenchMessage(slot->data(), slot->length);
     // Free before a message box runs its own event loop.
     slot->release();
     if (message)

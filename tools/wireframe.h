@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/frame/view.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -9,18 +11,16 @@ struct Frame {
     QByteArray bytes;
     QByteArray wire;
 
-    quint8 kind() const { return byteAt(0); }
-    quint8 control() const { return byteAt(1); }
-    quint8 sequence() const { return byteAt(2); }
+    frame::View view() const;
+    quint8 kind() const { return view().kind(); }
+    quint8 control() const { return view().control(); }
+    quint8 sequence() const { return view().sequence(); }
     // The three letters, empty for frames too short to carry them.
     QByteArray mnemonic() const;
     // Command data after the mnemonic, without the check bytes.
     QByteArray data() const;
     // Mnemonic plus command data.
     int payloadLength() const;
-
-private:
-    quint8 byteAt(int index) const;
 };
 
 namespace wire {

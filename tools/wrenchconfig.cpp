@@ -1,6 +1,6 @@
 #include "tools/wrenchconfig.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/historygenerator.h"
 
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "tools/wrenchlink.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 
 #include <algorithm>

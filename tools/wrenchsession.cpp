@@ -1,6 +1,6 @@
 #include "tools/wrenchsession.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 
 Q_LOGGING_CATEGORY(lcWrench, "tolvo.wrench")

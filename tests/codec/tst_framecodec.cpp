@@ -1,7 +1,8 @@
 // Known answers for the frame builder and the checks. The hexadecimal
 // vectors were computed with an independent bitwise CRC-16/GENIBUS.
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
+
 #include "tests/support/framehelpers.h"
 
 #include <QtTest>

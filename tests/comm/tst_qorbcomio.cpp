@@ -3,8 +3,9 @@
 // once without a busy loop, and reopening never mixes up connections.
 
 #include "comm/qorbcomio.h"
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+
+#include "comm/comevents.h"
+#include "protocol/frame/parser.h"
 #include "tests/support/eventrecorder.h"
 #include "tests/support/framehelpers.h"
 #include "tests/support/ptyfarend.h"

@@ -1,8 +1,9 @@
 #include "comm/qorbcomobserver.h"
+
+#include "comm/comevents.h"
 #include "platform/ports.h"
 #include "platform/ports_posix.h"
 #include "platform/pseudoterminal.h"
-#include "protocol/comevents.h"
 
 #include <QDir>
 #include <QFile>

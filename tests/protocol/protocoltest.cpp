@@ -1,7 +1,7 @@
 #include "protocoltest.h"
 
+#include "comm/comevents.h"
 #include "platform/ports.h"
-#include "protocol/comevents.h"
 #include "protocol/kapsmessage.h"
 
 #include <QCoreApplication>
@@ -60,9 +60,9 @@ bool EventRecorder::waitFor(int type, int wanted, int timeoutMs)
 }
 
 SlotFeeder::SlotFeeder(QObject* target, int tag)
-    : m_pool(poolBytes(128, 1033) / sizeof(std::uint64_t))
+    : m_pool(poolBytes(128, 1033) / sizeof(std::uint64_t)), m_target{target, tag}
 {
-    initParser(m_pool.data(), 128, 1033, &m_parser, target, tag);
+    initParser(m_pool.data(), 128, 1033, &m_parser, postParseReport, &m_target);
 }
 
 void SlotFeeder::feedWire(const QByteArray& wire)

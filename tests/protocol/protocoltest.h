@@ -1,7 +1,8 @@
 #pragma once
 
+#include "comm/comevents.h"
 #include "platform/pseudoterminal.h"
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 
 #include <QByteArray>
 #include <QList>
@@ -62,6 +63,7 @@ public:
 private:
     std::vector<std::uint64_t> m_pool;
     FrameParser m_parser;
+    ComEventTarget m_target;
 };
 
 // Delivers every posted event of this thread (the engine's, then what it

@@ -3,7 +3,7 @@
 
 #include "protocoltest.h"
 
-#include "protocol/comevents.h"
+#include "comm/comevents.h"
 #include "protocol/kapsmessage.h"
 #include "protocol/qkapsmsgio.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+#include "comm/comevents.h"
+#include "protocol/frame/parser.h"
 #include "tests/support/framehelpers.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 #include "tools/wirereader.h"
 #include "tools/wrenchsession.h"

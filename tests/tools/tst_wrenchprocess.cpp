@@ -1,7 +1,8 @@
 // The real tolvo-wrench on a pseudo-terminal link, talked to from this side
 // with the project's frame codec as the tool talks to it.
 #include "platform/pseudoterminal.h"
-#include "protocol/frame.h"
+
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 #include "tools/wirereader.h"
 
