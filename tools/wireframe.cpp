@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+namespace wrench {
+
 namespace {
 
 const uchar* at(const QByteArray& bytes, int offset)
@@ -118,3 +120,5 @@ quint32 le32(const QByteArray& bytes, int offset)
 }
 
 } // namespace wire
+
+} // namespace wrench

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+namespace wrench {
+
 // One frame of the wrench link, kept twice: unescaped (start byte to end byte,
 // as the receive parser delivers it) and as it travels on the wire.
 struct Frame {
@@ -46,3 +48,5 @@ quint16 le16(const QByteArray& bytes, int offset);
 quint32 le32(const QByteArray& bytes, int offset);
 
 } // namespace wire
+
+} // namespace wrench

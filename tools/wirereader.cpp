@@ -2,6 +2,8 @@
 
 #include "protocol/frame/parser.h"
 
+namespace wrench {
+
 namespace {
 
 // Frames are copied out as soon as they complete, so two slots are plenty;
@@ -79,3 +81,5 @@ quint32 WireReader::abandonedFrames() const
 {
     return m_parser->dataErrorCount;
 }
+
+} // namespace wrench

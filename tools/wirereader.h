@@ -8,7 +8,8 @@
 
 #include <memory>
 
-struct FrameParser;
+
+namespace wrench {
 
 // Assembles frames from a byte stream with the project's receive parser and
 // keeps, for each, the bytes as they came off the wire. Used on both sides of
@@ -43,3 +44,5 @@ private:
     QByteArray m_raw;
     QList<Event> m_completed;
 };
+
+} // namespace wrench

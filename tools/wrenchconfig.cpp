@@ -8,6 +8,8 @@
 
 #include <type_traits>
 
+namespace wrench {
+
 namespace {
 
 // Far above any wrench's memory; the tool refuses more anyway.
@@ -212,3 +214,5 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     result.outcome = ParsedArguments::Run;
     return result;
 }
+
+} // namespace wrench

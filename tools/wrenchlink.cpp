@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace wrench {
+
 namespace {
 
 const QByteArray AckPayload("ACK");
@@ -205,3 +207,5 @@ void WrenchLink::reset()
     m_lastReceivedSequence = 0;
     m_unplugDue = false;
 }
+
+} // namespace wrench

@@ -3,6 +3,8 @@
 #include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 
+namespace wrench {
+
 Q_LOGGING_CATEGORY(lcWrench, "tolvo.wrench")
 
 namespace {
@@ -269,3 +271,5 @@ void WrenchSession::powerCycle()
     resetLink();
     m_parameters = ParameterTable(m_config.identity);
 }
+
+} // namespace wrench

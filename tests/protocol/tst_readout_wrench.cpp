@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 constexpr int Records = 1000;

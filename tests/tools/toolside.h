@@ -7,6 +7,8 @@
 
 #include <QList>
 
+namespace wrench {
+
 // Plays the tool's side of the link against an in-process wrench session:
 // sends requests, parses what the wrench puts on the line with the project's
 // receive parser, acknowledges and answers damaged frames as the tool does.
@@ -115,3 +117,5 @@ struct Downloads {
         }
     }
 };
+
+} // namespace wrench

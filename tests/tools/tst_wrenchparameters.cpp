@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace wrench;
+
 namespace {
 
 // Read independently of the wrench's own encoder, field by field.

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 constexpr int WaitMs = 10000;
