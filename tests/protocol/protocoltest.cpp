@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstring>
@@ -73,7 +74,7 @@ void SlotFeeder::feedWire(const QByteArray& wire)
 
 void SlotFeeder::feed(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
 {
-    feedWire(wireFrame(payload, kind, control, sequence));
+    feedWire(testsupport::wireFrame(kind, control, sequence, payload));
 }
 
 int SlotFeeder::freeSlots()
@@ -89,16 +90,6 @@ void deliverPostedEvents()
     // Twice: the engine's handling posts to the receiver.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents();
-}
-
-QByteArray wireFrame(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
-{
-    QByteArray wire(frame::MaxWireFrame, '\0');
-    const int length = buildFrame(reinterpret_cast<std::uint8_t*>(wire.data()),
-                                  reinterpret_cast<const std::uint8_t*>(payload.constData()),
-                                  static_cast<int>(payload.size()), kind, control, sequence);
-    wire.truncate(length);
-    return wire;
 }
 
 bool mapPort(int port, const QString& path, const QString& settingsFile, QString& error)
@@ -130,7 +121,7 @@ bool PtyPeer::open()
 
 bool PtyPeer::send(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
 {
-    return sendRaw(wireFrame(payload, kind, control, sequence));
+    return sendRaw(testsupport::wireFrame(kind, control, sequence, payload));
 }
 
 bool PtyPeer::sendRaw(const QByteArray& wire)
@@ -210,50 +201,9 @@ QList<ParsedFrame> PtyPeer::framesWith(const char* mnemonic, int control)
     return found;
 }
 
-bool SimulatedWrench::start(const QStringList& arguments, const QString& binDir)
+bool startMappedWrench(testsupport::WrenchProcess& wrench, const QStringList& options, const QString& binDir)
 {
-    if (!m_dir.isValid()) {
-        m_error = QStringLiteral("no temporary directory");
-        return false;
-    }
-    const QString directory = binDir.isEmpty() ? qEnvironmentVariable("TOLVO_BIN_DIR") : binDir;
-    const QString link = m_dir.filePath(QStringLiteral("wrench"));
-    m_process.setProgram(QDir(directory).filePath(QStringLiteral("tolvo-wrench")));
-    m_process.setArguments(QStringList{QStringLiteral("--link"), link, QStringLiteral("--no-stdin"),
-                                       QStringLiteral("--log"), m_dir.filePath(QStringLiteral("frames.log"))}
-                           + arguments);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start();
-    if (!m_process.waitForStarted(5000)) {
-        m_error = m_process.program() + QStringLiteral(": ") + m_process.errorString();
-        return false;
-    }
-    QByteArray said;
-    while (!said.contains("ready ")) {
-        if (!m_process.waitForReadyRead(10000)) {
-            m_error = QStringLiteral("the wrench never became ready");
-            return false;
-        }
-        said += m_process.readAllStandardOutput();
-    }
-    return mapPort(PortNumber, link, m_dir.filePath(QStringLiteral("ports.ini")), m_error);
-}
-
-void SimulatedWrench::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
-
-QStringList SimulatedWrench::logLines() const
-{
-    QFile log(m_dir.filePath(QStringLiteral("frames.log")));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return wrench.startReady(QStringList{QStringLiteral("--no-stdin")} + options, binDir)
+        && mapPort(WrenchPort, wrench.link, QFileInfo(wrench.link).dir().filePath(QStringLiteral("ports.ini")),
+                   wrench.error);
 }

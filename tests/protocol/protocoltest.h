@@ -3,11 +3,12 @@
 #include "comm/comevents.h"
 #include "platform/pseudoterminal.h"
 #include "protocol/frame/parser.h"
+#include "tests/support/framehelpers.h"
+#include "tests/support/wrenchprocess.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -70,8 +71,6 @@ private:
 // posted to the receiver).
 void deliverPostedEvents();
 
-QByteArray wireFrame(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
-
 // Writes a settings file with a "PORTS" section that maps COMport to path
 // and makes it the port mapping of this process.
 bool mapPort(int port, const QString& path, const QString& settingsFile, QString& error);
@@ -109,22 +108,8 @@ private:
     QString m_error;
 };
 
-// The project's simulated wrench (tolvo-wrench) as a child process, its
-// pseudo-terminal mapped as COM77, its frame log in a temporary folder.
-class SimulatedWrench {
-public:
-    static constexpr int PortNumber = 77;
-
-    ~SimulatedWrench() { stop(); }
-
-    // binDir: where tolvo-wrench is; empty: $TOLVO_BIN_DIR.
-    bool start(const QStringList& arguments, const QString& binDir = QString());
-    void stop();
-    QStringList logLines() const;
-    const QString& error() const { return m_error; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_error;
-};
+// Starts the simulated wrench without its command input, waits until it is
+// ready and maps its link as COM77.
+constexpr int WrenchPort = 77;
+bool startMappedWrench(testsupport::WrenchProcess& wrench, const QStringList& options,
+                       const QString& binDir = QString());

@@ -134,7 +134,7 @@ void TestEngine::linkErrorsReachTheReceiver()
     for (int type = comevent::ChecksumError; type <= comevent::CloseTimeout; ++type)
         QCoreApplication::postEvent(&link.io, new ComErrorEvent(type, 7));
     // A start byte inside a frame abandons it (1003) and is a frame of its own.
-    link.feeder.feedWire(QByteArrayLiteral("\x01\x20\x01VE") + wireFrame("VER", frame::StartXor, 0, 2));
+    link.feeder.feedWire(QByteArrayLiteral("\x01\x20\x01VE") + testsupport::wireFrame(frame::StartXor, 0, 2, "VER"));
     deliverPostedEvents();
 
     QCOMPARE(link.receiver.events.size(), 5);

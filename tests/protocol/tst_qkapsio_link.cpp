@@ -110,7 +110,7 @@ void TestEngineLink::damagedFrameGetsNakWithLastGoodSequence()
     QVERIFY(link.peer.send(value, frame::StartXor, 0x20, 4));
     QTRY_COMPARE_WITH_TIMEOUT(link.receiver.count(kaps::ParamValue), 1, WaitMs);
 
-    QByteArray damaged = wireFrame(value, frame::StartXor, 0x20, 5);
+    QByteArray damaged = testsupport::wireFrame(frame::StartXor, 0x20, 5, value);
     damaged[damaged.size() - 3] = 'z'; // "b" becomes "z": the XOR no longer holds
     QVERIFY(link.peer.sendRaw(damaged));
     QTRY_VERIFY_WITH_TIMEOUT(!link.peer.framesWith("ACK", frame::ControlNak).isEmpty(), WaitMs);
