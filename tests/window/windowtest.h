@@ -117,13 +117,16 @@ class Wrench : public testsupport::WrenchProcess
 public:
     explicit Wrench(const ToolFolder& folder) : WrenchProcess(folder.filePath(QString())) {}
 
-    // Maps the link as COM42, makes favourite the chosen port, starts the
-    // program and waits for its "ready" line.
+    // Maps the link as COM42 and makes favourite the chosen port.
+    bool map(const ToolFolder& folder, const QString& favourite) const
+    {
+        return folder.mapPort(42, link) && folder.set("SETUP", "FAVORITE_PORT", favourite);
+    }
+    // ... then starts the program and waits for its "ready" line.
     bool startAsChosenPort(const ToolFolder& folder, const QString& favourite,
                            const QStringList& options = {})
     {
-        return folder.mapPort(42, link) && folder.set("SETUP", "FAVORITE_PORT", favourite)
-            && startReady(options);
+        return map(folder, favourite) && startReady(options);
     }
 };
 
@@ -187,6 +190,37 @@ private:
 
     QTimer m_poll;
     QPointer<DlgMessageImpl> m_current;
+};
+
+// What every window test sets up in init() and tears down in cleanup(), in
+// reverse order: the folder, the wrench (not started), the style object and
+// the user; the window is the test's to build.
+class WindowFixture
+{
+protected:
+    // False when the folder could not be made.
+    bool makeWorld()
+    {
+        m_folder = std::make_unique<ToolFolder>();
+        m_wrench = std::make_unique<Wrench>(*m_folder);
+        m_style = std::make_unique<StyleObject>();
+        m_user = std::make_unique<BoxWatcher>();
+        return m_folder->isValid();
+    }
+    void tearDownWorld()
+    {
+        m_window.reset();
+        m_user.reset();
+        m_style.reset();
+        m_wrench.reset();
+        m_folder.reset();
+    }
+
+    std::unique_ptr<ToolFolder> m_folder;
+    std::unique_ptr<Wrench> m_wrench;
+    std::unique_ptr<StyleObject> m_style;
+    std::unique_ptr<BoxWatcher> m_user;
+    std::unique_ptr<TolvoTool> m_window;
 };
 
 inline QPushButton* button(TolvoTool& window, const char* name)
