@@ -11,11 +11,11 @@
 #include "protocol/frame/view.h"
 #include "protocol/kapsmessage.h"
 #include "ui/styletemplate.h"
+#include "ui_tolvotool.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,7 +27,6 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTranslator>
-#include <QVBoxLayout>
 
 #include <cstring>
 
@@ -47,14 +46,6 @@ constexpr int NotShownAnswer = 0xFFFF;
 constexpr int ButtonRowHeight = 75;
 constexpr int ScrollMargin = 50;
 constexpr int TitleBarHeight = 25;
-
-const char* const buttonStyle =
-    "*{color:black;border-radius:4px;border-width:1px;border-color:#859789;border-style:solid;"
-    "background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, stop: 0 #F6F7FA, stop: 1 #AAABAE)}\n"
-    ":hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: "
-    "qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}\n"
-    ":pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, "
-    "stop: 1 #f6f7fa);}";
 
 // The one translator of the process. It stays installed after a failed load,
 // empty, so that the built-in English texts show.
@@ -92,16 +83,13 @@ QFont toolFont()
 } // namespace
 
 TolvoTool::TolvoTool(QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent), m_form(std::make_unique<Ui::TolvoTool>())
 {
     // Before the form: widgets with a style sheet do not follow a later font.
     setFont(toolFont());
-    buildForm();
+    m_form->setupUi(this);
     placeOnScreen();
     createViews();
-
-    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit})
-        button->setFocusPolicy(Qt::NoFocus);
 
     m_setupDialog = new DlgSetup(this);
     readSetup();
@@ -114,74 +102,15 @@ TolvoTool::TolvoTool(QWidget* parent)
     refreshPortList();
     setOnline(false);
 
-    connect(m_form.pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
-    connect(m_form.pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
-    connect(m_form.pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
+    connect(m_form->pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
+    connect(m_form->pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
+    connect(m_form->pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
 
     // Also sets the button texts and the status line in that language.
     loadTranslation(m_language == QLatin1String("GERMAN") ? 0 : 1);
 }
 
 TolvoTool::~TolvoTool() = default;
-
-void TolvoTool::buildForm()
-{
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("TolvoTool"));
-    resize(1235, 773);
-    setBaseSize(0, 0);
-
-    m_form.vboxLayout = new QVBoxLayout(this);
-    m_form.vboxLayout->setObjectName(QStringLiteral("vboxLayout"));
-    m_form.widget = new QWidget(this);
-    m_form.widget->setObjectName(QStringLiteral("widget"));
-    m_form.vboxLayout->addWidget(m_form.widget);
-
-    m_form.gridLayout = new QGridLayout();
-    m_form.gridLayout->setObjectName(QStringLiteral("gridLayout"));
-    m_form.vboxLayout->addLayout(m_form.gridLayout);
-
-    m_form.pushButtonOnline = new QPushButton(this);
-    m_form.pushButtonOnline->setObjectName(QStringLiteral("pushButtonOnline"));
-    m_form.pushButtonOnline->setFixedSize(120, 24);
-    m_form.pushButtonOnline->setCheckable(false);
-    m_form.pushButtonOnline->setAutoDefault(false);
-    m_form.pushButtonOnline->setFlat(false);
-    m_form.pushButtonOnline->setIconSize(QSize(0, 0));
-
-    m_form.labelCommunication = new QLabel(this);
-    m_form.labelCommunication->setObjectName(QStringLiteral("labelCommunication"));
-    m_form.labelCommunication->setMinimumSize(0, 24);
-    m_form.labelCommunication->setMaximumSize(QWIDGETSIZE_MAX, 24);
-    m_form.labelCommunication->setFrameShape(QFrame::StyledPanel);
-    m_form.labelCommunication->setAlignment(Qt::AlignCenter);
-    m_form.labelCommunication->setTextFormat(Qt::RichText);
-
-    m_form.pushButtonSetup = new QPushButton(this);
-    m_form.pushButtonSetup->setObjectName(QStringLiteral("pushButtonSetup"));
-    m_form.pushButtonSetup->setMinimumSize(100, 24);
-    m_form.pushButtonSetup->setMaximumWidth(138);
-
-    m_form.pushButtonExit = new QPushButton(this);
-    m_form.pushButtonExit->setObjectName(QStringLiteral("pushButtonExit"));
-    m_form.pushButtonExit->setMinimumSize(100, 24);
-    m_form.pushButtonExit->setMaximumWidth(140);
-
-    m_form.gridLayout->addWidget(m_form.pushButtonOnline, 0, 0);
-    m_form.gridLayout->addWidget(m_form.labelCommunication, 0, 1);
-    m_form.gridLayout->addWidget(m_form.pushButtonSetup, 0, 2);
-    m_form.gridLayout->addWidget(m_form.pushButtonExit, 0, 3);
-
-    setWindowTitle(tr("TolvoTool"));
-    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit}) {
-        button->setStyleSheet(QString::fromLatin1(buttonStyle));
-        button->setText(QString());
-    }
-    m_form.labelCommunication->setStyleSheet(
-        QStringLiteral("*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: "
-                       "qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}"));
-    m_form.labelCommunication->setText(QString());
-}
 
 // The window covers the background picture, but never more than the screen.
 void TolvoTool::placeOnScreen()
@@ -209,7 +138,7 @@ void TolvoTool::placeOnScreen()
 void TolvoTool::createViews()
 {
     readReportSeparators();
-    m_historyView = new ViewHistory(m_form.widget);
+    m_historyView = new ViewHistory(m_form->widget);
     m_paramView = new ViewParam(this);
 
     m_scrollArea = new QScrollArea(this);
@@ -280,9 +209,9 @@ void TolvoTool::retranslateTexts()
 
 void TolvoTool::setButtonTexts()
 {
-    m_form.pushButtonSetup->setText(tr("Setup"));
-    m_form.pushButtonExit->setText(tr("Exit"));
-    m_form.pushButtonOnline->setText(m_online ? tr("Disconnect Wrench") : tr("Connect Wrench"));
+    m_form->pushButtonSetup->setText(tr("Setup"));
+    m_form->pushButtonExit->setText(tr("Exit"));
+    m_form->pushButtonOnline->setText(m_online ? tr("Disconnect Wrench") : tr("Connect Wrench"));
 }
 
 void TolvoTool::setVisible(bool visible)
@@ -295,13 +224,13 @@ void TolvoTool::setOnline(bool on)
     if (on) {
         if (!connectWrench())
             return;
-        m_form.pushButtonSetup->setEnabled(false);
-        m_form.pushButtonSetup->hide();
+        m_form->pushButtonSetup->setEnabled(false);
+        m_form->pushButtonSetup->hide();
     } else {
         stopLink();
         m_historyView->clearReports();
-        m_form.pushButtonSetup->setEnabled(true);
-        m_form.pushButtonSetup->show();
+        m_form->pushButtonSetup->setEnabled(true);
+        m_form->pushButtonSetup->show();
     }
     m_online = on;
     setButtonTexts();
@@ -332,13 +261,13 @@ void TolvoTool::refreshPortList()
     }
     // The tool does not connect by itself when the chosen port appears.
     if (!list->findItems(m_setupDialog->chosenPort(), Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
-        m_form.pushButtonOnline->setEnabled(true);
+        m_form->pushButtonOnline->setEnabled(true);
         return;
     }
     // The device behind an open port went away: the list may tell before the
     // port itself does, and either way the user hears of it once.
     const bool portVanished = m_messageService.isOpen();
-    m_form.pushButtonOnline->setEnabled(false);
+    m_form->pushButtonOnline->setEnabled(false);
     setOnline(false);
     if (portVanished) {
         withdrawWrenchBox();
@@ -356,14 +285,14 @@ void TolvoTool::resetConnection()
 void TolvoTool::updateStatusText()
 {
     if (m_online) {
-        m_form.labelCommunication->setText(
+        m_form->labelCommunication->setText(
             QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
                            "font-weight:600;color:#000000;border-style:dashed;\">")
             + tr("Connected with  ") + QLatin1Char(' ') + m_deviceName.toHtmlEscaped()
             + tr(" Version ") + m_deviceVersion.toHtmlEscaped() + QLatin1Char(' ')
             + m_deviceExtra.toHtmlEscaped() + QLatin1String("</span>"));
     } else {
-        m_form.labelCommunication->setText(
+        m_form->labelCommunication->setText(
             QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
                            "font-style:normal;color:#FF2211\">")
             + tr("Device is not connected ...") + QLatin1String("</span>"));
