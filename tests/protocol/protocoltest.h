@@ -3,6 +3,7 @@
 #include "comm/comevents.h"
 #include "platform/pseudoterminal.h"
 #include "protocol/frame/parser.h"
+#include "protocol/kapsmessage.h"
 #include "tests/support/framehelpers.h"
 #include "tests/support/wrenchprocess.h"
 
@@ -70,6 +71,39 @@ private:
 // Delivers every posted event of this thread (the engine's, then what it
 // posted to the receiver).
 void deliverPostedEvents();
+
+// An engine with a receiver but no port (a failed open keeps the receiver),
+// fed frames through the parser on this thread.
+template <typename Engine>
+struct EngineLink {
+    EventRecorder receiver;
+    Engine io;
+    SlotFeeder feeder{&io, 5};
+
+    EngineLink() { io.open(&receiver, 0, 115200); }
+
+    void send(const QByteArray& payload, std::uint8_t sequence = 1, std::uint8_t control = 0x20,
+              std::uint8_t kind = frame::StartXor)
+    {
+        feeder.feed(payload, kind, control, sequence);
+        deliverPostedEvents();
+    }
+    QList<QByteArray> forwardedMnemonics() const
+    {
+        QList<QByteArray> mnemonics;
+        for (const RecordedEvent& event : receiver.ofType(comevent::Receive))
+            mnemonics.append(event.bytes.mid(3, 3));
+        return mnemonics;
+    }
+    QList<int> progress() const
+    {
+        QList<int> values;
+        for (const RecordedEvent& event : receiver.ofType(kaps::Progress))
+            values.append(event.progress);
+        return values;
+    }
+};
+
 
 // Writes a settings file with a "PORTS" section that maps COMport to path
 // and makes it the port mapping of this process.
