@@ -6,59 +6,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <cstring>
-
-QList<RecordedEvent> EventRecorder::ofType(int type) const
-{
-    QList<RecordedEvent> found;
-    for (const RecordedEvent& event : events) {
-        if (event.type == type)
-            found.append(event);
-    }
-    return found;
-}
-
-void EventRecorder::customEvent(QEvent* event)
-{
-    RecordedEvent recorded;
-    recorded.type = event->type();
-    if (auto* message = dynamic_cast<KaPSMessage*>(event)) {
-        recorded.value1 = message->value1;
-        recorded.value2 = message->value2;
-        recorded.progress = message->progress;
-        recorded.bytes = message->bytes();
-        recorded.text = message->text;
-    } else if (auto* received = dynamic_cast<ComReceiveEvent*>(event)) {
-        RxSlot* slot = received->slot();
-        recorded.tag = received->value();
-        recorded.bytes = QByteArray(reinterpret_cast<const char*>(slot->data()), static_cast<int>(slot->length));
-        slot->release();
-    } else if (auto* error = dynamic_cast<ComErrorEvent*>(event)) {
-        recorded.tag = error->value();
-    }
-    events.append(recorded);
-    if (m_loop != nullptr && recorded.type == m_awaitedType && count(m_awaitedType) >= m_awaitedCount)
-        m_loop->quit();
-}
-
-bool EventRecorder::waitFor(int type, int wanted, int timeoutMs)
-{
-    if (count(type) >= wanted)
-        return true;
-    QEventLoop loop;
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    m_loop = &loop;
-    m_awaitedType = type;
-    m_awaitedCount = wanted;
-    loop.exec();
-    m_loop = nullptr;
-    return count(type) >= wanted;
-}
 
 SlotFeeder::SlotFeeder(QObject* target, int tag)
     : m_pool(poolBytes(128, 1033) / sizeof(std::uint64_t)), m_target{target, tag}

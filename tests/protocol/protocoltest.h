@@ -4,6 +4,7 @@
 #include "platform/pseudoterminal.h"
 #include "protocol/frame/parser.h"
 #include "protocol/kapsmessage.h"
+#include "tests/support/eventrecorder.h"
 #include "tests/support/framehelpers.h"
 #include "tests/support/wrenchprocess.h"
 
@@ -17,40 +18,9 @@
 #include <cstdint>
 #include <vector>
 
-class QEvent;
-class QEventLoop;
 
-// What a receiver saw of one posted event. For a forwarded frame (1001) the
-// frame bytes are copied and the slot is freed, as the main window does.
-struct RecordedEvent {
-    int type = 0;
-    int value1 = 0;
-    int value2 = 0;
-    int progress = 0;
-    int tag = 0;
-    QByteArray bytes;
-    QString text;
-};
-
-class EventRecorder : public QObject {
-public:
-    QList<RecordedEvent> events;
-
-    QList<RecordedEvent> ofType(int type) const;
-    int count(int type) const { return static_cast<int>(ofType(type).size()); }
-    // Runs an event loop until count events of the type have arrived (true)
-    // or timeoutMs have passed (false). Unlike polling with short sleeps, it
-    // answers every frame as soon as it arrives.
-    bool waitFor(int type, int count, int timeoutMs);
-
-protected:
-    void customEvent(QEvent* event) override;
-
-private:
-    QEventLoop* m_loop = nullptr;
-    int m_awaitedType = 0;
-    int m_awaitedCount = 0;
-};
+using testsupport::EventRecorder;
+using testsupport::RecordedEvent;
 
 // A receive pool and parser as the receive thread has them, fed on the
 // calling thread: frames reach the target as the same posted events.
@@ -92,7 +62,7 @@ struct EngineLink {
     {
         QList<QByteArray> mnemonics;
         for (const RecordedEvent& event : receiver.ofType(comevent::Receive))
-            mnemonics.append(event.bytes.mid(3, 3));
+            mnemonics.append(event.frame.mid(3, 3));
         return mnemonics;
     }
     QList<int> progress() const

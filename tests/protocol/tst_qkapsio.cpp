@@ -115,13 +115,13 @@ void TestEngine::linkErrorsReachTheReceiver()
 
     QCOMPARE(link.receiver.events.size(), 5);
     QCOMPARE(link.receiver.events[0].type, comevent::ReadError);
-    QCOMPARE(link.receiver.events[0].tag, 7);
+    QCOMPARE(link.receiver.events[0].value, 7);
     QCOMPARE(link.receiver.events[1].type, comevent::WriteError);
     QCOMPARE(link.receiver.events[2].type, comevent::CloseTimeout);
-    QCOMPARE(link.receiver.events[2].tag, 7);
+    QCOMPARE(link.receiver.events[2].value, 7);
     QCOMPARE(link.receiver.events[3].type, kaps::Identification);
     QCOMPARE(link.receiver.events[4].type, comevent::Receive);
-    QCOMPARE(link.receiver.events[4].tag, 5);
+    QCOMPARE(link.receiver.events[4].value, 5);
     QCOMPARE(link.feeder.freeSlots(), 128);
 }
 

@@ -162,7 +162,7 @@ void TestEngineLink::deviceGoneReachesTheReceiver()
     QVERIFY2(link.open(), qPrintable(link.peer.error()));
     link.peer.close();
     QTRY_COMPARE_WITH_TIMEOUT(link.receiver.count(comevent::ReadError), 1, WaitMs);
-    QCOMPARE(link.receiver.ofType(comevent::ReadError)[0].tag, PtyPeer::PortNumber);
+    QCOMPARE(link.receiver.ofType(comevent::ReadError)[0].value, PtyPeer::PortNumber);
 
     link.io.close();
     QCOMPARE(link.io.portNumber(), 0);
