@@ -8,14 +8,11 @@
 
 #include <QtTest>
 
+using testsupport::ackFrame;
+using testsupport::dspFrame;
+using testsupport::rrqFrame;
 using testsupport::unescaped;
 using testsupport::wireFrame;
-
-namespace {
-const QByteArray ackFrame = QByteArray::fromHex("01 80 05 41 43 4B CC 03");
-const QByteArray dspFrame = QByteArray::fromHex("02 20 10 01 44 53 50 00 05 00 10 01 07 88 47 03");
-const QByteArray rrqFrame = QByteArray::fromHex("01 20 10 01 52 52 51 FF F0 7F 03");
-} // namespace
 
 class TestFrameParser : public QObject {
     Q_OBJECT
