@@ -2,15 +2,13 @@
 
 #include "app/paths.h"
 #include "platform/profile.h"
+#include "ui/uilog.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <climits>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcSettings, "tolvo.app.settings")
 
 constexpr std::size_t profileBufferSize = 1024;
 
@@ -63,7 +61,7 @@ std::string textArgument(const QString& text)
 QorbInifile::QorbInifile()
     : m_strTempFile(paths::settingsFile(paths::startPath()))
 {
-    qCDebug(lcSettings).noquote().nospace() << "QorbInifile::m_strTempFile = " << m_strTempFile;
+    qCDebug(lcUi).noquote().nospace() << "QorbInifile::m_strTempFile = " << m_strTempFile;
 }
 
 void QorbInifile::setFileName(const QString& name, bool absolute)
@@ -106,7 +104,7 @@ bool QorbInifile::writeString(const QString& section, const QString& key, const 
     const bool written = platform::writeProfileString(
         fileArgument(m_strTempFile), textArgument(section), textArgument(key), textArgument(value));
     if (!written)
-        qCWarning(lcSettings) << "Cannot write" << section << key << "to" << m_strTempFile;
+        qCWarning(lcUi) << "Cannot write" << section << key << "to" << m_strTempFile;
     return written;
 }
 

@@ -1,24 +1,25 @@
 #include "app/tolvotool.h"
 
+#include "app/applog.h"
 #include "app/dlgsetup.h"
 #include "app/paths.h"
 #include "app/wrenchmessage.h"
+#include "comm/comevents.h"
 #include "history/viewhistory.h"
 #include "params/viewparam.h"
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
+#include "protocol/frame/view.h"
 #include "protocol/kapsmessage.h"
 #include "ui/styletemplate.h"
+#include "ui_tolvotool.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -26,13 +27,10 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTranslator>
-#include <QVBoxLayout>
 
 #include <cstring>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcWindow, "tolvo.app.window")
 
 const QString setupSection = QStringLiteral("SETUP");
 const QString csvSection = QStringLiteral("CSV");
@@ -48,14 +46,6 @@ constexpr int NotShownAnswer = 0xFFFF;
 constexpr int ButtonRowHeight = 75;
 constexpr int ScrollMargin = 50;
 constexpr int TitleBarHeight = 25;
-
-const char* const buttonStyle =
-    "*{color:black;border-radius:4px;border-width:1px;border-color:#859789;border-style:solid;"
-    "background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, stop: 0 #F6F7FA, stop: 1 #AAABAE)}\n"
-    ":hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: "
-    "qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}\n"
-    ":pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, "
-    "stop: 1 #f6f7fa);}";
 
 // The one translator of the process. It stays installed after a failed load,
 // empty, so that the built-in English texts show.
@@ -90,24 +80,16 @@ QFont toolFont()
     return QFont(QStringLiteral("Arial"), availableScreenArea().height() > 768 ? 10 : 9, QFont::Bold, false);
 }
 
-bool hasMnemonic(const std::uint8_t* frame, std::uint32_t length, const char* mnemonic)
-{
-    return length > frame::DataOffset && std::memcmp(frame + 3, mnemonic, 3) == 0;
-}
-
 } // namespace
 
 TolvoTool::TolvoTool(QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent), m_form(std::make_unique<Ui::TolvoTool>())
 {
     // Before the form: widgets with a style sheet do not follow a later font.
     setFont(toolFont());
-    buildForm();
+    m_form->setupUi(this);
     placeOnScreen();
     createViews();
-
-    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit})
-        button->setFocusPolicy(Qt::NoFocus);
 
     m_setupDialog = new DlgSetup(this);
     readSetup();
@@ -120,74 +102,15 @@ TolvoTool::TolvoTool(QWidget* parent)
     refreshPortList();
     setOnline(false);
 
-    connect(m_form.pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
-    connect(m_form.pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
-    connect(m_form.pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
+    connect(m_form->pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
+    connect(m_form->pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
+    connect(m_form->pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
 
     // Also sets the button texts and the status line in that language.
     loadTranslation(m_language == QLatin1String("GERMAN") ? 0 : 1);
 }
 
 TolvoTool::~TolvoTool() = default;
-
-void TolvoTool::buildForm()
-{
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("TolvoTool"));
-    resize(1235, 773);
-    setBaseSize(0, 0);
-
-    m_form.vboxLayout = new QVBoxLayout(this);
-    m_form.vboxLayout->setObjectName(QStringLiteral("vboxLayout"));
-    m_form.widget = new QWidget(this);
-    m_form.widget->setObjectName(QStringLiteral("widget"));
-    m_form.vboxLayout->addWidget(m_form.widget);
-
-    m_form.gridLayout = new QGridLayout();
-    m_form.gridLayout->setObjectName(QStringLiteral("gridLayout"));
-    m_form.vboxLayout->addLayout(m_form.gridLayout);
-
-    m_form.pushButtonOnline = new QPushButton(this);
-    m_form.pushButtonOnline->setObjectName(QStringLiteral("pushButtonOnline"));
-    m_form.pushButtonOnline->setFixedSize(120, 24);
-    m_form.pushButtonOnline->setCheckable(false);
-    m_form.pushButtonOnline->setAutoDefault(false);
-    m_form.pushButtonOnline->setFlat(false);
-    m_form.pushButtonOnline->setIconSize(QSize(0, 0));
-
-    m_form.labelCommunication = new QLabel(this);
-    m_form.labelCommunication->setObjectName(QStringLiteral("labelCommunication"));
-    m_form.labelCommunication->setMinimumSize(0, 24);
-    m_form.labelCommunication->setMaximumSize(QWIDGETSIZE_MAX, 24);
-    m_form.labelCommunication->setFrameShape(QFrame::StyledPanel);
-    m_form.labelCommunication->setAlignment(Qt::AlignCenter);
-    m_form.labelCommunication->setTextFormat(Qt::RichText);
-
-    m_form.pushButtonSetup = new QPushButton(this);
-    m_form.pushButtonSetup->setObjectName(QStringLiteral("pushButtonSetup"));
-    m_form.pushButtonSetup->setMinimumSize(100, 24);
-    m_form.pushButtonSetup->setMaximumWidth(138);
-
-    m_form.pushButtonExit = new QPushButton(this);
-    m_form.pushButtonExit->setObjectName(QStringLiteral("pushButtonExit"));
-    m_form.pushButtonExit->setMinimumSize(100, 24);
-    m_form.pushButtonExit->setMaximumWidth(140);
-
-    m_form.gridLayout->addWidget(m_form.pushButtonOnline, 0, 0);
-    m_form.gridLayout->addWidget(m_form.labelCommunication, 0, 1);
-    m_form.gridLayout->addWidget(m_form.pushButtonSetup, 0, 2);
-    m_form.gridLayout->addWidget(m_form.pushButtonExit, 0, 3);
-
-    setWindowTitle(tr("TolvoTool"));
-    for (QPushButton* button : {m_form.pushButtonOnline, m_form.pushButtonSetup, m_form.pushButtonExit}) {
-        button->setStyleSheet(QString::fromLatin1(buttonStyle));
-        button->setText(QString());
-    }
-    m_form.labelCommunication->setStyleSheet(
-        QStringLiteral("*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: "
-                       "qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}"));
-    m_form.labelCommunication->setText(QString());
-}
 
 // The window covers the background picture, but never more than the screen.
 void TolvoTool::placeOnScreen()
@@ -199,7 +122,7 @@ void TolvoTool::placeOnScreen()
 
     m_background.load(backgroundFile());
     if (m_background.isNull())
-        qCInfo(lcWindow) << "No background picture" << backgroundFile();
+        qCInfo(lcApp) << "No background picture" << backgroundFile();
     const int pictureWidth = m_background.isNull() ? available.width() : m_background.width();
     const int pictureHeight = m_background.isNull() ? available.height() : m_background.height();
     const int w = qMin(pictureWidth, available.width());
@@ -215,7 +138,7 @@ void TolvoTool::placeOnScreen()
 void TolvoTool::createViews()
 {
     readReportSeparators();
-    m_historyView = new ViewHistory(m_form.widget);
+    m_historyView = new ViewHistory(m_form->widget);
     m_paramView = new ViewParam(this);
 
     m_scrollArea = new QScrollArea(this);
@@ -286,9 +209,9 @@ void TolvoTool::retranslateTexts()
 
 void TolvoTool::setButtonTexts()
 {
-    m_form.pushButtonSetup->setText(tr("Setup"));
-    m_form.pushButtonExit->setText(tr("Exit"));
-    m_form.pushButtonOnline->setText(m_online ? tr("Disconnect Wrench") : tr("Connect Wrench"));
+    m_form->pushButtonSetup->setText(tr("Setup"));
+    m_form->pushButtonExit->setText(tr("Exit"));
+    m_form->pushButtonOnline->setText(m_online ? tr("Disconnect Wrench") : tr("Connect Wrench"));
 }
 
 void TolvoTool::setVisible(bool visible)
@@ -301,13 +224,13 @@ void TolvoTool::setOnline(bool on)
     if (on) {
         if (!connectWrench())
             return;
-        m_form.pushButtonSetup->setEnabled(false);
-        m_form.pushButtonSetup->hide();
+        m_form->pushButtonSetup->setEnabled(false);
+        m_form->pushButtonSetup->hide();
     } else {
         stopLink();
         m_historyView->clearReports();
-        m_form.pushButtonSetup->setEnabled(true);
-        m_form.pushButtonSetup->show();
+        m_form->pushButtonSetup->setEnabled(true);
+        m_form->pushButtonSetup->show();
     }
     m_online = on;
     setButtonTexts();
@@ -338,13 +261,13 @@ void TolvoTool::refreshPortList()
     }
     // The tool does not connect by itself when the chosen port appears.
     if (!list->findItems(m_setupDialog->chosenPort(), Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
-        m_form.pushButtonOnline->setEnabled(true);
+        m_form->pushButtonOnline->setEnabled(true);
         return;
     }
     // The device behind an open port went away: the list may tell before the
     // port itself does, and either way the user hears of it once.
     const bool portVanished = m_messageService.isOpen();
-    m_form.pushButtonOnline->setEnabled(false);
+    m_form->pushButtonOnline->setEnabled(false);
     setOnline(false);
     if (portVanished) {
         withdrawWrenchBox();
@@ -362,14 +285,14 @@ void TolvoTool::resetConnection()
 void TolvoTool::updateStatusText()
 {
     if (m_online) {
-        m_form.labelCommunication->setText(
+        m_form->labelCommunication->setText(
             QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
                            "font-weight:600;color:#000000;border-style:dashed;\">")
             + tr("Connected with  ") + QLatin1Char(' ') + m_deviceName.toHtmlEscaped()
             + tr(" Version ") + m_deviceVersion.toHtmlEscaped() + QLatin1Char(' ')
             + m_deviceExtra.toHtmlEscaped() + QLatin1String("</span>"));
     } else {
-        m_form.labelCommunication->setText(
+        m_form->labelCommunication->setText(
             QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
                            "font-style:normal;color:#FF2211\">")
             + tr("Device is not connected ...") + QLatin1String("</span>"));
@@ -465,7 +388,7 @@ int TolvoTool::showMessage(const QString& kind, const QString& title, const QStr
 {
     StyleTemplate* style = StyleTemplate::instance();
     if (!style) {
-        qCWarning(lcWindow) << "No style object for the message" << title << text;
+        qCWarning(lcApp) << "No style object for the message" << title << text;
         return -1;
     }
     const int result = style->showMessage(kind, title, text, buttons, this);
@@ -557,17 +480,16 @@ void TolvoTool::onReceivedFrame(QEvent* event)
     RxSlot* slot = received ? received->slot() : nullptr;
     if (!slot || slot->state.load(std::memory_order_acquire) != RxSlot::Complete)
         return;
-    const std::uint8_t* frameBytes = slot->data();
-    const std::uint32_t length = slot->length;
+    const frame::View frame(slot->data(), slot->length);
 
-    if (length >= 2 && (frameBytes[1] & frame::ControlAck) && m_acknowledgesAwaitingFrame > 0) {
+    if (frame.isAck() && m_acknowledgesAwaitingFrame > 0) {
         --m_acknowledgesAwaitingFrame;
-        if (!hasMnemonic(frameBytes, length, "VER"))
+        if (!frame.hasMnemonic("VER"))
             handleAcknowledge();
     }
     std::optional<WrenchMessage> message;
-    if (hasMnemonic(frameBytes, length, "MGD"))
-        message = parseWrenchMessage(frameBytes, length);
+    if (frame.hasMnemonic("MGD"))
+        message = parseWrenchMessage(slot->data(), slot->length);
     // Free before a message box runs its own event loop.
     slot->release();
     if (message)

@@ -11,15 +11,17 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class DlgSetup;
-class QGridLayout;
-class QLabel;
-class QPushButton;
 class QScrollArea;
-class QVBoxLayout;
 class ViewHistory;
 class ViewParam;
 struct WrenchMessage;
+
+namespace Ui {
+class TolvoTool;
+}
 
 // The tool's only top-level window: connects and disconnects the wrench,
 // shows its identification in the status line, reports lost ports and write
@@ -77,17 +79,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Form {
-        QVBoxLayout* vboxLayout = nullptr;
-        QWidget* widget = nullptr;
-        QGridLayout* gridLayout = nullptr;
-        QPushButton* pushButtonOnline = nullptr;
-        QLabel* labelCommunication = nullptr;
-        QPushButton* pushButtonSetup = nullptr;
-        QPushButton* pushButtonExit = nullptr;
-    };
-
-    void buildForm();
     void placeOnScreen();
     void createViews();
     void readReportSeparators();
@@ -138,7 +129,7 @@ private:
     int m_acknowledgesAwaitingFrame = 0;
     int m_paintedWidth = 0;
     int m_paintedHeight = 0;
-    Form m_form;
+    std::unique_ptr<Ui::TolvoTool> m_form;
     QTimer m_reReadTimer;
     QScrollArea* m_scrollArea = nullptr;
     QorbComObserver m_observer;

@@ -1,6 +1,6 @@
 #include "app/wrenchmessage.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/view.h"
 
 #include <QStringList>
 
@@ -28,11 +28,6 @@ constexpr int HeaderBytes = 4;
 constexpr int FirstCaptionPart = 2;
 constexpr int MaxCaptions = 3;
 
-int bigEndian16(const std::uint8_t* bytes)
-{
-    return (bytes[0] << 8) | bytes[1];
-}
-
 // Parts 3 to 5 of the text; empty ones dropped, so that no button shows
 // without a caption. Without any, the type's own buttons apply.
 QString captionsOf(const QStringList& parts, const char* defaultButtons)
@@ -51,22 +46,19 @@ QString captionsOf(const QStringList& parts, const char* defaultButtons)
 
 std::optional<WrenchMessage> parseWrenchMessage(const std::uint8_t* frame, std::uint32_t frameLength)
 {
-    const int dataLength = payloadDataLength(frame, frameLength);
-    if (dataLength < HeaderBytes)
+    const frame::View received(frame, frameLength);
+    if (!received.holds(HeaderBytes))
         return std::nullopt;
-    const std::uint8_t* data = frame + frame::DataOffset;
 
     WrenchMessage message;
-    message.id = bigEndian16(data);
-    message.type = bigEndian16(data + 2);
+    message.id = received.be16(0);
+    message.type = received.be16(2);
     if (message.type >= static_cast<int>(messageTypes.size()))
         return std::nullopt;
     const MessageType& type = messageTypes[static_cast<std::size_t>(message.type)];
 
-    QByteArray raw(reinterpret_cast<const char*>(data + HeaderBytes), dataLength - HeaderBytes);
-    if (const qsizetype end = raw.indexOf('\0'); end >= 0)
-        raw.truncate(end);
-    const QString text = QString::fromLatin1(raw);
+    const std::string_view raw = received.text(HeaderBytes);
+    const QString text = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
 
     message.kind = QString::fromLatin1(type.kind);
     message.title = message.kind;

@@ -1,16 +1,12 @@
 #include "comm/qorbcomio.h"
 
+#include "comm/comevents.h"
+#include "comm/commlog.h"
 #include "comm/qorbclosethread.h"
 #include "platform/ports.h"
 #include "platform/serial.h"
-#include "protocol/comevents.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
-
-namespace {
-Q_LOGGING_CATEGORY(lcComm, "tolvo.comm")
-} // namespace
 
 QorbComIO::QorbComIO(QObject* parent)
     : QObject(parent),
@@ -98,7 +94,7 @@ void QorbComIO::close()
 
 void QorbComIO::postError(int type)
 {
-    postComEvent(type - QEvent::User, m_receiveConfig.target, m_receiveConfig.value, nullptr);
+    postComError(ComEventTarget{m_receiveConfig.target, m_receiveConfig.value}, type);
 }
 
 // Events of a connection must not act on the next one (a stale 1005 would

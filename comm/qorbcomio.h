@@ -1,8 +1,7 @@
 #pragma once
 
-#include "protocol/frame.h"
-
 #include "comm/qorbrxdthread.h"
+#include "protocol/frame/parser.h"
 
 #include <QObject>
 

@@ -1,14 +1,12 @@
 #include "comm/qorbcomobserver.h"
 
+#include "comm/comevents.h"
+#include "comm/commlog.h"
 #include "platform/ports.h"
 #include "platform/portwatch.h"
-#include "protocol/comevents.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcComObserver, "tolvo.comm")
 
 QorbObserverThread::QorbObserverThread(QObject* parent)
     : QThread(parent)
@@ -48,7 +46,7 @@ QorbComObserver::~QorbComObserver()
         return;
     m_watcher->stop();
     m_thread.join();
-    qCDebug(lcComObserver, "Port observer stopped");
+    qCDebug(lcComm, "Port observer stopped");
 }
 
 void QorbComObserver::start(QObject* receiver)
@@ -59,7 +57,7 @@ void QorbComObserver::start(QObject* receiver)
     m_watcher = std::make_unique<platform::PortListWatcher>();
     m_thread.setup(receiver, m_watcher.get());
     m_thread.start();
-    qCDebug(lcComObserver, "Port observer started");
+    qCDebug(lcComm, "Port observer started");
 }
 
 bool QorbComObserver::isWatching() const

@@ -1,14 +1,11 @@
 #include "comm/qorbrxdthread.h"
 
-#include "protocol/comevents.h"
-
-#include <QLoggingCategory>
+#include "comm/comevents.h"
+#include "comm/commlog.h"
 
 #include <algorithm>
 
 namespace {
-Q_LOGGING_CATEGORY(lcComm, "tolvo.comm")
-
 constexpr std::size_t ReadSize = 64;
 // Pause before retrying a read that failed for an unknown reason, so that a
 // lasting failure cannot turn the loop into a busy one.
@@ -46,8 +43,9 @@ bool QorbRxdThread::begin(platform::SerialHandle handle, const ReceiveConfig& co
         return false;
     }
     m_config = config;
-    initParser(poolFor(config), config.slotCount, config.slotDataSize, &m_parser, config.target,
-               config.value);
+    m_eventTarget = ComEventTarget{config.target, config.value};
+    initParser(poolFor(config), config.slotCount, config.slotDataSize, &m_parser, postParseReport,
+               &m_eventTarget);
     m_bytesToSkip = 0;
     // Before the thread runs, so that nothing sent after this call is lost.
     reader->discardInput();
@@ -94,7 +92,7 @@ void QorbRxdThread::receive()
             // The bytes queued behind the overrun belong to broken frames.
             discardOpenFrame(&m_parser);
             m_bytesToSkip = line.queuedBytes;
-            postComEvent(comevent::Overrun - QEvent::User, m_config.target, m_config.value, nullptr);
+            postParseReport(frame::ParseReport::Overrun, &m_eventTarget, nullptr);
         }
 
         const platform::SerialReadResult result = m_reader->read(buffer, sizeof buffer);
@@ -106,7 +104,7 @@ void QorbRxdThread::receive()
             return;
         case platform::SerialReadResult::DeviceGone:
             qCWarning(lcComm) << "Serial device gone";
-            postComEvent(comevent::ReadError - QEvent::User, m_config.target, m_config.value, nullptr);
+            postComError(m_eventTarget, comevent::ReadError);
             m_reader->waitForStop(-1);
             return;
         case platform::SerialReadResult::Failed:

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "comm/comevents.h"
 #include "platform/serial.h"
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 
 #include <QThread>
 
@@ -53,6 +54,7 @@ private:
     std::atomic<bool> m_runEnded{false};
 
     ReceiveConfig m_config;
+    ComEventTarget m_eventTarget;
     FrameParser m_parser;
     std::unique_ptr<std::uint64_t[]> m_ownPool;
     std::size_t m_ownPoolBytes = 0;

@@ -1,15 +1,14 @@
 #include "protocol/qkapsio.h"
 
-#include "protocol/comevents.h"
+#include "comm/comevents.h"
+#include "protocol/frame/view.h"
 #include "protocol/kapsmessage.h"
+#include "protocol/protocollog.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <QTimer>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol")
 
 constexpr int WriteTimeoutMs = 3000;
 constexpr int CloseWaitMs = 3000;
@@ -178,11 +177,12 @@ void QKapsIO::handleFrame(RxSlot* slot, int tag)
         slot->release();
         return;
     }
-    const std::uint8_t control = frameBytes[1];
-    const std::uint8_t sequence = frameBytes[2];
-    const bool ackRequested = (control & frame::ControlAckRequested) != 0;
+    const frame::View received(frameBytes, length);
+    const std::uint8_t control = received.control();
+    const std::uint8_t sequence = received.sequence();
+    const bool ackRequested = received.ackRequested();
 
-    if (control & frame::ControlAck) {
+    if (received.isAck()) {
         postToReceiver(std::make_unique<KaPSMessage>(kaps::Acknowledge, m_txSequence, 0, QString()));
         ++m_txSequence; // wraps from 255 to 0
     }

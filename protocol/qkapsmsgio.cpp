@@ -2,12 +2,12 @@
 
 #include "platform/safefile.h"
 #include "protocol/kapsmessage.h"
+#include "protocol/protocollog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <algorithm>
 #include <cstring>
@@ -15,11 +15,6 @@
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol")
-
-constexpr int DataOffset = frame::DataOffset;
-constexpr int MnemonicOffset = 3;
-constexpr int MnemonicLength = 3;
 constexpr qsizetype MaxListEntries = 65536;
 
 const std::uint8_t* asBytes(const char* text)
@@ -33,14 +28,9 @@ void appendBigEndian16(QByteArray& payload, int number)
     payload.append(static_cast<char>(number & 0xFF));
 }
 
-// Command data length by the frame's kind; negative when the payload is too
-// short for a whole mnemonic.
-int commandDataLength(const std::uint8_t* bytes, std::uint32_t length)
+QString latin1(std::string_view text)
 {
-    const int checkBytes = bytes[0] == frame::StartXor ? 1 : bytes[0] == frame::StartCrc ? 2 : -1;
-    if (checkBytes < 0)
-        return -1;
-    return static_cast<int>(length) - DataOffset - checkBytes - 1;
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The file name part that the wrench may write into the download directory,
@@ -69,40 +59,6 @@ QString downloadFileName(const QString& announced)
 }
 
 } // namespace
-
-// One received frame with reads bounded by its command data.
-struct QKapsMsgIO::Frame {
-    const std::uint8_t* bytes;
-    int dataLength;
-    bool ackRequested;
-
-    std::uint8_t sequence() const { return bytes[2]; }
-    int dataEnd() const { return DataOffset + dataLength; }
-    bool holds(int offset, int count) const
-    {
-        return offset >= DataOffset && count >= 0 && offset <= dataEnd() - count;
-    }
-    std::uint16_t number16(int offset) const
-    {
-        return static_cast<std::uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
-    }
-    std::uint32_t number32(int offset) const
-    {
-        return (std::uint32_t{number16(offset)} << 16) | number16(offset + 2);
-    }
-    // The characters from offset up to the first 0 byte or the end of the
-    // data. afterZero: the offset behind that 0 byte, -1 without one.
-    QString text(int offset, int* afterZero = nullptr) const
-    {
-        int end = offset;
-        while (end < dataEnd() && bytes[end] != 0)
-            ++end;
-        if (afterZero != nullptr)
-            *afterZero = end < dataEnd() ? end + 1 : -1;
-        return QString::fromLatin1(reinterpret_cast<const char*>(bytes + offset),
-                                   std::max(0, end - offset));
-    }
-};
 
 const QKapsMsgIO::Mnemonic QKapsMsgIO::dispatchList[] = {
     {"VER", &QKapsMsgIO::onIdentification},
@@ -144,7 +100,7 @@ void QKapsMsgIO::setDownloadDirectory(const QString& directory)
 bool QKapsMsgIO::sendRequest(const char* mnemonic, const int* numbers, int count,
                              std::uint8_t control, std::uint8_t sequence)
 {
-    QByteArray payload(mnemonic, MnemonicLength);
+    QByteArray payload(mnemonic, frame::MnemonicLength);
     for (int i = 0; i < count; ++i)
         appendBigEndian16(payload, numbers[i]);
     return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartXor,
@@ -207,15 +163,13 @@ bool QKapsMsgIO::sendCommand(const char* mnemonic, const char* data, int id, int
 
 // ---- received messages ----
 
-bool QKapsMsgIO::handleMessage(const std::uint8_t* bytes, std::uint32_t frameLength, bool ackRequested)
+bool QKapsMsgIO::handleMessage(const std::uint8_t* bytes, std::uint32_t frameLength, bool)
 {
-    if (bytes == nullptr)
-        return true;
-    const Frame received{bytes, commandDataLength(bytes, frameLength), ackRequested};
-    if (received.dataLength < 0)
+    const frame::View received(bytes, frameLength);
+    if (received.data() == nullptr)
         return true;
     for (const Mnemonic& mnemonic : dispatchList) {
-        if (std::memcmp(bytes + MnemonicOffset, mnemonic.letters, MnemonicLength) == 0) {
+        if (received.hasMnemonic(mnemonic.letters)) {
             if (mnemonic.handler != nullptr)
                 (this->*mnemonic.handler)(received);
             break;
@@ -229,7 +183,7 @@ void QKapsMsgIO::postMessage(int type, int value1, int value2, const QString& te
     postToReceiver(std::make_unique<KaPSMessage>(type, value1, value2, text));
 }
 
-bool QKapsMsgIO::isRepeatedBlock(const Frame& received)
+bool QKapsMsgIO::isRepeatedBlock(const frame::View& received)
 {
     if (m_haveBlockSequence && received.sequence() == m_blockSequence)
         return true;
@@ -238,34 +192,34 @@ bool QKapsMsgIO::isRepeatedBlock(const Frame& received)
     return false;
 }
 
-void QKapsMsgIO::onIdentification(const Frame& received)
+void QKapsMsgIO::onIdentification(const frame::View& received)
 {
-    if (received.ackRequested)
+    if (received.ackRequested())
         sendIdentification(false);
     m_connected = true;
-    postMessage(kaps::Identification, 0, 0, received.text(DataOffset));
+    postMessage(kaps::Identification, 0, 0, latin1(received.text(0)));
 }
 
-void QKapsMsgIO::onError(const Frame& received)
+void QKapsMsgIO::onError(const frame::View& received)
 {
-    if (received.holds(DataOffset, 2))
-        postMessage(kaps::ErrorReport, received.number16(DataOffset), 0);
+    if (received.holds(2))
+        postMessage(kaps::ErrorReport, received.be16(0), 0);
 }
 
-void QKapsMsgIO::onErrorExtended(const Frame& received)
+void QKapsMsgIO::onErrorExtended(const frame::View& received)
 {
-    if (!received.holds(DataOffset, 8))
+    if (!received.holds(8))
         return;
-    postMessage(kaps::ErrorReport, static_cast<int>(received.number32(DataOffset)),
-                static_cast<int>(received.number32(DataOffset + 4)), received.text(DataOffset + 8));
+    postMessage(kaps::ErrorReport, static_cast<int>(received.be32(0)),
+                static_cast<int>(received.be32(4)), latin1(received.text(8)));
 }
 
-void QKapsMsgIO::onRecordStart(const Frame& received)
+void QKapsMsgIO::onRecordStart(const frame::View& received)
 {
-    if (!received.holds(DataOffset, 6))
+    if (!received.holds(6))
         return;
     m_downloadActive = true;
-    const std::uint32_t size = received.number32(DataOffset + 2);
+    const std::uint32_t size = received.be32(2);
     // Every start forgets the previous download, also when this one is refused.
     m_downloadBuffer.reset();
     m_downloadSize = 0;
@@ -281,15 +235,15 @@ void QKapsMsgIO::onRecordStart(const Frame& received)
             qCWarning(lcProtocol, "No memory for a record download of %u bytes", size);
     }
     // value2 is what will be delivered: 0 for a refused announcement.
-    postMessage(kaps::TransferStart, received.number16(DataOffset), static_cast<int>(m_downloadSize));
+    postMessage(kaps::TransferStart, received.be16(0), static_cast<int>(m_downloadSize));
 }
 
-void QKapsMsgIO::onRecordBlock(const Frame& received)
+void QKapsMsgIO::onRecordBlock(const frame::View& received)
 {
     if (!isRepeatedBlock(received) && m_downloadBuffer && m_downloadCount < m_downloadSize) {
         const std::uint32_t count = std::min(m_downloadSize - m_downloadCount,
-                                             static_cast<std::uint32_t>(received.dataLength));
-        std::memcpy(m_downloadBuffer.get() + m_downloadCount, received.bytes + DataOffset, count);
+                                             static_cast<std::uint32_t>(received.dataLength()));
+        std::memcpy(m_downloadBuffer.get() + m_downloadCount, received.data(), count);
         m_downloadCount += count;
     }
     auto message = std::make_unique<KaPSMessage>(kaps::Progress, 0, 0, QString());
@@ -297,7 +251,7 @@ void QKapsMsgIO::onRecordBlock(const Frame& received)
     postToReceiver(std::move(message));
 }
 
-void QKapsMsgIO::onRecordEnd(const Frame&)
+void QKapsMsgIO::onRecordEnd(const frame::View&)
 {
     if (!m_downloadActive)
         return;
@@ -308,21 +262,21 @@ void QKapsMsgIO::onRecordEnd(const Frame&)
     postToReceiver(std::move(message));
 }
 
-void QKapsMsgIO::onRecordRequest(const Frame& received)
+void QKapsMsgIO::onRecordRequest(const frame::View& received)
 {
-    if (received.holds(DataOffset, 2))
-        postMessage(kaps::RecordRequest, received.number16(DataOffset), 0);
+    if (received.holds(2))
+        postMessage(kaps::RecordRequest, received.be16(0), 0);
 }
 
-void QKapsMsgIO::onFileStart(const Frame& received)
+void QKapsMsgIO::onFileStart(const frame::View& received)
 {
     int sizeOffset = -1;
-    const QString name = received.text(DataOffset, &sizeOffset);
+    const QString name = latin1(received.text(0, &sizeOffset));
     if (sizeOffset < 0 || !received.holds(sizeOffset, 4))
         return;
     m_downloadActive = true;
     m_haveBlockSequence = false;
-    const std::uint32_t size = received.number32(sizeOffset);
+    const std::uint32_t size = received.be32(sizeOffset);
     openDownloadFile(name, size);
     postMessage(kaps::FileStart, static_cast<int>(size), 0);
 }
@@ -370,16 +324,16 @@ void QKapsMsgIO::abandonDownloadFile(const char* reason)
     m_fileTotal = 0;
 }
 
-void QKapsMsgIO::onFileBlock(const Frame& received)
+void QKapsMsgIO::onFileBlock(const frame::View& received)
 {
     if (isRepeatedBlock(received) || !m_downloadFile)
         return;
-    const auto count = static_cast<std::uint32_t>(received.dataLength);
+    const auto count = static_cast<std::uint32_t>(received.dataLength());
     if (count > MaxDownloadBytes - m_fileTotal) {
         abandonDownloadFile("larger than the limit");
         return;
     }
-    const qint64 written = m_downloadFile->write(reinterpret_cast<const char*>(received.bytes + DataOffset), count);
+    const qint64 written = m_downloadFile->write(reinterpret_cast<const char*>(received.data()), count);
     if (written != qint64{count}) {
         abandonDownloadFile("write failed");
         return;
@@ -388,7 +342,7 @@ void QKapsMsgIO::onFileBlock(const Frame& received)
     postMessage(kaps::Progress, lastRxSequence(), static_cast<int>(m_fileTotal));
 }
 
-void QKapsMsgIO::onFileEnd(const Frame&)
+void QKapsMsgIO::onFileEnd(const frame::View&)
 {
     if (!m_downloadActive)
         return;
@@ -399,17 +353,17 @@ void QKapsMsgIO::onFileEnd(const Frame&)
     postMessage(kaps::FileEnd, static_cast<int>(m_fileTotal), 0, m_downloadFilePath);
 }
 
-void QKapsMsgIO::onFileRequest(const Frame& received)
+void QKapsMsgIO::onFileRequest(const frame::View& received)
 {
-    postMessage(kaps::FileRequest, 0, 0, received.text(DataOffset));
+    postMessage(kaps::FileRequest, 0, 0, latin1(received.text(0)));
 }
 
-void QKapsMsgIO::onFileDelete(const Frame& received)
+void QKapsMsgIO::onFileDelete(const frame::View& received)
 {
-    postMessage(kaps::FileDelete, 0, 0, received.text(DataOffset));
+    postMessage(kaps::FileDelete, 0, 0, latin1(received.text(0)));
 }
 
-void QKapsMsgIO::onListStart(const Frame&)
+void QKapsMsgIO::onListStart(const frame::View&)
 {
     m_downloadActive = true;
     m_listNames.clear();
@@ -417,17 +371,17 @@ void QKapsMsgIO::onListStart(const Frame&)
     postMessage(kaps::ListStart, 0, 0);
 }
 
-void QKapsMsgIO::onListEntry(const Frame& received)
+void QKapsMsgIO::onListEntry(const frame::View& received)
 {
     int sizeOffset = -1;
-    const QString name = received.text(DataOffset, &sizeOffset);
+    const QString name = latin1(received.text(0, &sizeOffset));
     if (sizeOffset < 0 || !received.holds(sizeOffset, 4) || m_listNames.size() >= MaxListEntries)
         return;
     m_listNames.append(name);
-    m_listSizes.append(received.number32(sizeOffset));
+    m_listSizes.append(received.be32(sizeOffset));
 }
 
-void QKapsMsgIO::onListEnd(const Frame&)
+void QKapsMsgIO::onListEnd(const frame::View&)
 {
     if (!m_downloadActive)
         return;
@@ -435,19 +389,19 @@ void QKapsMsgIO::onListEnd(const Frame&)
     postMessage(kaps::ListEnd, static_cast<int>(m_listNames.size()), 0);
 }
 
-void QKapsMsgIO::onListRequest(const Frame& received)
+void QKapsMsgIO::onListRequest(const frame::View& received)
 {
-    if (received.holds(DataOffset, 2))
-        postMessage(kaps::ListRequest, received.number16(DataOffset), 0);
+    if (received.holds(2))
+        postMessage(kaps::ListRequest, received.be16(0), 0);
 }
 
-void QKapsMsgIO::onParamValue(const Frame& received)
+void QKapsMsgIO::onParamValue(const frame::View& received)
 {
-    if (!received.holds(DataOffset, 4))
+    if (!received.holds(4))
         return;
-    const int announced = received.number16(DataOffset + 2);
-    const int present = std::min(announced, received.dataLength - 4);
-    auto message = std::make_unique<KaPSMessage>(kaps::ParamValue, received.number16(DataOffset), 0, QString());
-    message->setBytes(reinterpret_cast<const char*>(received.bytes + DataOffset + 4), present);
+    const int announced = received.be16(2);
+    const int present = std::min(announced, received.dataLength() - 4);
+    auto message = std::make_unique<KaPSMessage>(kaps::ParamValue, received.be16(0), 0, QString());
+    message->setBytes(reinterpret_cast<const char*>(received.data() + 4), present);
     postToReceiver(std::move(message));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/frame/view.h"
 #include "protocol/qkapsio.h"
 
 #include <QList>
@@ -47,8 +48,7 @@ public:
     const QList<std::uint32_t>& listSizes() const { return m_listSizes; }
 
 private:
-    struct Frame;
-    using Handler = void (QKapsMsgIO::*)(const Frame&);
+    using Handler = void (QKapsMsgIO::*)(const frame::View&);
     struct Mnemonic {
         char letters[4];
         Handler handler; // null: understood, nothing to do
@@ -58,25 +58,25 @@ private:
     bool sendRequest(const char* mnemonic, const int* numbers, int count, std::uint8_t control,
                      std::uint8_t sequence);
     void postMessage(int type, int value1, int value2, const QString& text = QString());
-    bool isRepeatedBlock(const Frame& frame);
+    bool isRepeatedBlock(const frame::View& frame);
 
-    void onIdentification(const Frame& frame);
-    void onError(const Frame& frame);
-    void onErrorExtended(const Frame& frame);
-    void onRecordStart(const Frame& frame);
-    void onRecordBlock(const Frame& frame);
-    void onRecordEnd(const Frame& frame);
-    void onRecordRequest(const Frame& frame);
-    void onFileStart(const Frame& frame);
-    void onFileBlock(const Frame& frame);
-    void onFileEnd(const Frame& frame);
-    void onFileRequest(const Frame& frame);
-    void onFileDelete(const Frame& frame);
-    void onListStart(const Frame& frame);
-    void onListEntry(const Frame& frame);
-    void onListEnd(const Frame& frame);
-    void onListRequest(const Frame& frame);
-    void onParamValue(const Frame& frame);
+    void onIdentification(const frame::View& frame);
+    void onError(const frame::View& frame);
+    void onErrorExtended(const frame::View& frame);
+    void onRecordStart(const frame::View& frame);
+    void onRecordBlock(const frame::View& frame);
+    void onRecordEnd(const frame::View& frame);
+    void onRecordRequest(const frame::View& frame);
+    void onFileStart(const frame::View& frame);
+    void onFileBlock(const frame::View& frame);
+    void onFileEnd(const frame::View& frame);
+    void onFileRequest(const frame::View& frame);
+    void onFileDelete(const frame::View& frame);
+    void onListStart(const frame::View& frame);
+    void onListEntry(const frame::View& frame);
+    void onListEnd(const frame::View& frame);
+    void onListRequest(const frame::View& frame);
+    void onParamValue(const frame::View& frame);
 
     void openDownloadFile(const QString& announcedName, std::uint32_t announcedSize);
     void abandonDownloadFile(const char* reason);

@@ -1,5 +1,7 @@
 #include "tools/framelog.h"
 
+namespace wrench {
+
 namespace {
 
 QLatin1String directionName(FrameLogEntry::Direction direction)
@@ -42,3 +44,5 @@ QString formatLogLine(const FrameLogEntry& entry)
         .arg(entry.payloadLength)
         .arg(QString::fromLatin1(entry.wire.toHex(' ').toUpper()));
 }
+
+} // namespace wrench

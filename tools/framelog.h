@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace wrench {
+
 // One line of the frame log: a frame in either direction, or a damaged one.
 struct FrameLogEntry {
     enum Direction {
@@ -27,3 +29,5 @@ struct FrameLogEntry {
 // control and sequence as two hex digits ("--" when unknown), mnemonic "---"
 // when the frame carries none.
 QString formatLogLine(const FrameLogEntry& entry);
+
+} // namespace wrench

@@ -1,5 +1,7 @@
 #include "tools/historygenerator.h"
 
+namespace wrench {
+
 namespace {
 
 void put8(QByteArray& record, int offset, int value)
@@ -212,3 +214,5 @@ QByteArray encode(const QList<HistoryEntry>& entries)
 }
 
 } // namespace history
+
+} // namespace wrench

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace wrench {
+
 // One stored measurement as the wrench keeps it: 64 bytes, packed, least
 // significant byte first. Units as stored: torques in tenths (the measured
 // torque in hundredths), the measured angle in tenths of a degree.
@@ -60,3 +62,5 @@ QList<HistoryEntry> generate(int count);
 QByteArray encode(const QList<HistoryEntry>& entries);
 
 } // namespace history
+
+} // namespace wrench

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace wrench {
+
 namespace {
 
 constexpr qint64 BitsPerByte = 10;
@@ -54,3 +56,5 @@ qint64 LinePacer::nextReleaseUs() const
         return 0;
     return nsToUsRoundedUp(m_busyUntilNs - qint64{m_pending - 1} * m_byteNs);
 }
+
+} // namespace wrench

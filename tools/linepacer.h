@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace wrench {
+
 // Holds bytes back as a serial line of the given baud rate would: ten bit
 // times per byte (start, eight data bits, stop), each byte handed on when its
 // last bit has gone out. A baud rate of 0 means no throttling. Times in
@@ -30,3 +32,5 @@ private:
     qint64 m_busyUntilNs = 0; // when the last queued byte has left
     int m_pending = 0;
 };
+
+} // namespace wrench

@@ -9,19 +9,19 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tolvo-wrench"));
 
-    WrenchConfig config;
-    const ParsedArguments parsed = parseArguments(QCoreApplication::arguments(), config);
-    if (parsed.outcome == ParsedArguments::ShowHelp) {
+    wrench::WrenchConfig config;
+    const wrench::ParsedArguments parsed = wrench::parseArguments(QCoreApplication::arguments(), config);
+    if (parsed.outcome == wrench::ParsedArguments::ShowHelp) {
         QTextStream(stdout) << parsed.text;
         return 0;
     }
     QTextStream err(stderr);
-    if (parsed.outcome == ParsedArguments::Failed) {
+    if (parsed.outcome == wrench::ParsedArguments::Failed) {
         err << "tolvo-wrench: " << parsed.text << "\n(see --help)\n";
         return 2;
     }
 
-    WrenchDevice device(config);
+    wrench::WrenchDevice device(config);
     QString error;
     if (!device.start(error)) {
         err << "tolvo-wrench: " << error << '\n';

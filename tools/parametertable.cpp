@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace wrench {
+
 namespace valuetype {
 
 int elementSize(quint8 type)
@@ -431,3 +433,5 @@ QList<QByteArray> ParameterTable::descriptionRecords() const
         records.append(descriptionRecord(p));
     return records;
 }
+
+} // namespace wrench

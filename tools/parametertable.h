@@ -4,6 +4,8 @@
 #include <QList>
 #include <QtGlobal>
 
+namespace wrench {
+
 // Value types of the wrench's parameters (bits 20..27 of the ATTR word).
 namespace valuetype {
 constexpr quint8 U8 = 0x00;
@@ -109,3 +111,5 @@ private:
     quint32 m_accessLevel = 1;
     quint32 m_readCount = 0; // drives the values that change on their own
 };
+
+} // namespace wrench

@@ -1,16 +1,12 @@
 #include "tools/wireframe.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 
 #include <QtEndian>
 
-namespace {
+namespace wrench {
 
-bool isSpecial(quint8 byte)
-{
-    return byte == frame::StartXor || byte == frame::StartCrc || byte == frame::End
-        || byte == frame::Escape;
-}
+namespace {
 
 const uchar* at(const QByteArray& bytes, int offset)
 {
@@ -19,28 +15,27 @@ const uchar* at(const QByteArray& bytes, int offset)
 
 } // namespace
 
-quint8 Frame::byteAt(int index) const
+frame::View Frame::view() const
 {
-    return index < bytes.size() ? static_cast<quint8>(bytes.at(index)) : 0;
+    return frame::View(at(bytes, 0), static_cast<std::uint32_t>(bytes.size()));
 }
 
 QByteArray Frame::mnemonic() const
 {
-    // Start, control, sequence, three letters, the check (one or two bytes), end.
-    const int shortest = frame::DataOffset + (kind() == frame::StartCrc ? 3 : 2);
-    return bytes.size() >= shortest ? bytes.mid(3, 3) : QByteArray();
+    const std::string_view letters = view().mnemonic();
+    return QByteArray(letters.data(), static_cast<qsizetype>(letters.size()));
 }
 
 QByteArray Frame::data() const
 {
-    const int length = payloadDataLength(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                         static_cast<std::uint32_t>(bytes.size()));
-    return length > 0 ? bytes.mid(frame::DataOffset, length) : QByteArray();
+    const frame::View received = view();
+    return bytes.mid(frame::DataOffset, received.dataLength());
 }
 
 int Frame::payloadLength() const
 {
-    return mnemonic().isEmpty() ? 0 : 3 + static_cast<int>(data().size());
+    const frame::View received = view();
+    return received.mnemonic().empty() ? 0 : frame::MnemonicLength + received.dataLength();
 }
 
 namespace wire {
@@ -71,7 +66,7 @@ bool corrupt(QByteArray& wireBytes)
         }
         for (const quint8 mask : {quint8(0x20), quint8(0x40), quint8(0x80)}) {
             const auto changed = static_cast<quint8>(byte ^ mask);
-            if (!isSpecial(changed)) {
+            if (!frame::needsEscape(changed)) {
                 wireBytes[index] = static_cast<char>(changed);
                 return true;
             }
@@ -125,3 +120,5 @@ quint32 le32(const QByteArray& bytes, int offset)
 }
 
 } // namespace wire
+
+} // namespace wrench

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "protocol/frame/view.h"
+
 #include <QByteArray>
 #include <QtGlobal>
+
+namespace wrench {
 
 // One frame of the wrench link, kept twice: unescaped (start byte to end byte,
 // as the receive parser delivers it) and as it travels on the wire.
@@ -9,18 +13,16 @@ struct Frame {
     QByteArray bytes;
     QByteArray wire;
 
-    quint8 kind() const { return byteAt(0); }
-    quint8 control() const { return byteAt(1); }
-    quint8 sequence() const { return byteAt(2); }
+    frame::View view() const;
+    quint8 kind() const { return view().kind(); }
+    quint8 control() const { return view().control(); }
+    quint8 sequence() const { return view().sequence(); }
     // The three letters, empty for frames too short to carry them.
     QByteArray mnemonic() const;
     // Command data after the mnemonic, without the check bytes.
     QByteArray data() const;
     // Mnemonic plus command data.
     int payloadLength() const;
-
-private:
-    quint8 byteAt(int index) const;
 };
 
 namespace wire {
@@ -46,3 +48,5 @@ quint16 le16(const QByteArray& bytes, int offset);
 quint32 le32(const QByteArray& bytes, int offset);
 
 } // namespace wire
+
+} // namespace wrench

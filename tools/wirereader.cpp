@@ -1,6 +1,8 @@
 #include "tools/wirereader.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
+
+namespace wrench {
 
 namespace {
 
@@ -22,22 +24,21 @@ WireReader::~WireReader() = default;
 
 void WireReader::reset()
 {
-    initParser(m_pool.get(), SlotCount, SlotDataSize, m_parser.get(), this, 0);
-    m_parser->sink = &WireReader::sink;
+    initParser(m_pool.get(), SlotCount, SlotDataSize, m_parser.get(), &WireReader::sink, this);
     m_raw.clear();
 }
 
-void WireReader::sink(int code, QObject* target, int, RxSlot* slot)
+void WireReader::sink(frame::ParseReport report, void* context, RxSlot* slot)
 {
-    auto* reader = static_cast<WireReader*>(target);
+    auto* reader = static_cast<WireReader*>(context);
     Event event;
     event.frame.wire = reader->m_raw;
-    if (code == 1 && slot != nullptr) {
+    if (report == frame::ParseReport::Frame && slot != nullptr) {
         event.frame.bytes = QByteArray(reinterpret_cast<const char*>(slot->data()),
                                        static_cast<qsizetype>(slot->length));
         slot->release();
     } else {
-        event.kind = code == 2 ? Event::CheckFailed : Event::Abandoned;
+        event.kind = report == frame::ParseReport::CheckFailed ? Event::CheckFailed : Event::Abandoned;
     }
     reader->m_completed.append(event);
 }
@@ -80,3 +81,5 @@ quint32 WireReader::abandonedFrames() const
 {
     return m_parser->dataErrorCount;
 }
+
+} // namespace wrench

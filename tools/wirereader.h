@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/frame/parser.h"
 #include "tools/wireframe.h"
 
 #include <QList>
@@ -7,8 +8,8 @@
 
 #include <memory>
 
-struct FrameParser;
-struct RxSlot;
+
+namespace wrench {
 
 // Assembles frames from a byte stream with the project's receive parser and
 // keeps, for each, the bytes as they came off the wire. Used on both sides of
@@ -36,10 +37,12 @@ public:
     quint32 abandonedFrames() const;
 
 private:
-    static void sink(int code, QObject* target, int value, RxSlot* slot);
+    static void sink(frame::ParseReport report, void* context, RxSlot* slot);
 
     std::unique_ptr<unsigned char[]> m_pool;
     std::unique_ptr<FrameParser> m_parser;
     QByteArray m_raw;
     QList<Event> m_completed;
 };
+
+} // namespace wrench

@@ -1,12 +1,14 @@
 #include "tools/wrenchconfig.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/historygenerator.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 
 #include <type_traits>
+
+namespace wrench {
 
 namespace {
 
@@ -212,3 +214,5 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     result.outcome = ParsedArguments::Run;
     return result;
 }
+
+} // namespace wrench

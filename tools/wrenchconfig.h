@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace wrench {
+
 // Everything the simulated wrench can be told on its command line.
 struct WrenchConfig {
     // "name;version;extra;extra" as the wrench answers the identification.
@@ -37,3 +39,5 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
 
 // The commands the wrench takes on stdin and on its control socket.
 QString commandHelp();
+
+} // namespace wrench

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+namespace wrench {
+
 namespace {
 
 constexpr qint64 MaxFile = 16 * 1024 * 1024;
@@ -102,3 +104,5 @@ QString WrenchControl::execute(const QString& line)
         return QStringLiteral("ok\n") + commandHelp().trimmed();
     return error(QStringLiteral("unknown command \"%1\" (try help)").arg(command));
 }
+
+} // namespace wrench

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+namespace wrench {
+
 class WrenchSession;
 
 // Runs the command lines that make the wrench act on its own (messages,
@@ -24,3 +26,5 @@ signals:
 private:
     WrenchSession& m_session;
 };
+
+} // namespace wrench

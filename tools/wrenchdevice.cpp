@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace wrench {
+
 namespace {
 
 constexpr int PeerPollMs = 10;
@@ -321,3 +323,5 @@ void WrenchDevice::writeLog(const FrameLogEntry& entry)
     m_log.write(formatLogLine(entry).toUtf8() + '\n');
     m_log.flush();
 }
+
+} // namespace wrench

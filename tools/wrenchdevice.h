@@ -16,6 +16,8 @@
 class QLocalServer;
 class QSocketNotifier;
 
+namespace wrench {
+
 // The simulated wrench on its pseudo-terminal: moves bytes between the port
 // and the session, keeps the session's timers, writes the frame log and takes
 // commands from stdin and the control socket.
@@ -72,3 +74,5 @@ private:
     QFile m_stdin;
     QByteArray m_stdinLine;
 };
+
+} // namespace wrench

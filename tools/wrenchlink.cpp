@@ -1,9 +1,11 @@
 #include "tools/wrenchlink.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 
 #include <algorithm>
+
+namespace wrench {
 
 namespace {
 
@@ -205,3 +207,5 @@ void WrenchLink::reset()
     m_lastReceivedSequence = 0;
     m_unplugDue = false;
 }
+
+} // namespace wrench

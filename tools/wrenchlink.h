@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace wrench {
+
 // The wrench's side of the link: one frame that asks for an acknowledge is in
 // flight at a time; it is sent again on a negative acknowledge or when no
 // acknowledge comes in time, always with its own sequence byte. A new frame
@@ -112,3 +114,5 @@ private:
     bool m_unplugArmed = true;
     bool m_unplugDue = false;
 };
+
+} // namespace wrench

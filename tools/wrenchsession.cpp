@@ -1,7 +1,9 @@
 #include "tools/wrenchsession.h"
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
+
+namespace wrench {
 
 Q_LOGGING_CATEGORY(lcWrench, "tolvo.wrench")
 
@@ -269,3 +271,5 @@ void WrenchSession::powerCycle()
     resetLink();
     m_parameters = ParameterTable(m_config.identity);
 }
+
+} // namespace wrench

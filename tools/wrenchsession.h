@@ -8,6 +8,8 @@
 #include <QLoggingCategory>
 #include <QObject>
 
+namespace wrench {
+
 Q_DECLARE_LOGGING_CATEGORY(lcWrench)
 
 
@@ -79,3 +81,5 @@ private:
     WrenchLink m_link;
     ParameterTable m_parameters;
 };
+
+} // namespace wrench

@@ -3,7 +3,7 @@
 // in the same run. Also counts heap allocations while parsing (must be 0).
 // Goals: >= 300 MB/s plain, >= 150 MB/s all stuffed (Release build).
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 
 #include <algorithm>
 #include <atomic>
@@ -46,9 +46,9 @@ constexpr int Rounds = 7;
 long framesReceived = 0;
 
 // The consumer frees every frame at once, as the protocol engine does.
-void consume(int code, QObject*, int, RxSlot* slot)
+void consume(frame::ParseReport report, void*, RxSlot* slot)
 {
-    if (code == 1) {
+    if (report == frame::ParseReport::Frame) {
         ++framesReceived;
         slot->release();
     }
@@ -100,8 +100,7 @@ bool run(const char* name, bool allStuffed, double goalMBps)
     framesReceived = 0;
     const long allocationsBefore = allocations.load();
     const double parseSeconds = bestSeconds([&] {
-        initParser(pool.data(), SlotCount, SlotDataSize, &parser, nullptr, 0);
-        parser.sink = consume;
+        initParser(pool.data(), SlotCount, SlotDataSize, &parser, consume, nullptr);
         const ByteCallback callback = feedByte; // called through a pointer, as the receive thread does
         for (const std::uint8_t byte : stream)
             callback(byte, &parser);

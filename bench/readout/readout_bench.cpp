@@ -38,15 +38,15 @@ struct Readout {
 Readout readHistory(int records, const QStringList& faults)
 {
     Readout result;
-    SimulatedWrench wrench;
-    if (!wrench.start(QStringList{QStringLiteral("--history-count"), QString::number(records)} + faults,
-                      QCoreApplication::applicationDirPath())) {
-        std::fprintf(stderr, "wrench: %s\n", qPrintable(wrench.error()));
+    testsupport::WrenchProcess wrench;
+    if (!startMappedWrench(wrench, QStringList{QStringLiteral("--history-count"), QString::number(records)} + faults,
+                           QCoreApplication::applicationDirPath())) {
+        std::fprintf(stderr, "wrench: %s\n", qPrintable(wrench.error));
         return result;
     }
     EventRecorder receiver;
     QKapsMsgIO io;
-    if (!io.open(&receiver, SimulatedWrench::PortNumber, 115200)
+    if (!io.open(&receiver, WrenchPort, 115200)
         || !receiver.waitFor(kaps::Identification, 1, 10000)) {
         std::fprintf(stderr, "no connection to the wrench\n");
         return result;

@@ -4,7 +4,8 @@
 // be consistent and nothing may be written outside the pool; a complete slot
 // must hold a valid frame when it is reported, when it is freed and at the end.
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
+
 #include "tests/support/guardedpool.h"
 
 #include <cstdint>
@@ -25,13 +26,14 @@ struct Reports {
 };
 Reports reports;
 
-void checkReport(int code, QObject*, int, RxSlot* slot)
+void checkReport(frame::ParseReport report, void*, RxSlot* slot)
 {
-    if (code < 1 || code > 3)
-        fail("unknown report");
-    if ((code == 1) != (slot != nullptr))
+    const bool isFrame = report == frame::ParseReport::Frame;
+    if (report == frame::ParseReport::Overrun)
+        fail("the parser reports no overrun");
+    if (isFrame != (slot != nullptr))
         fail("slot on the wrong report");
-    if (code == 1 && (slot->state.load() != RxSlot::Complete || !testsupport::completeSlotIsValid(slot, reports.slotDataSize)))
+    if (isFrame && (slot->state.load() != RxSlot::Complete || !testsupport::completeSlotIsValid(slot, reports.slotDataSize)))
         fail("reported frame is not complete and valid");
 }
 
@@ -91,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     testsupport::GuardedPool pool(slotCount, slotDataSize);
     FrameParser parser;
-    initParser(pool.pool(), slotCount, slotDataSize, &parser, nullptr, 0);
-    parser.sink = checkReport;
+    initParser(pool.pool(), slotCount, slotDataSize, &parser, checkReport, nullptr);
     reports.slotDataSize = slotDataSize;
 
     unsigned lcg = actionMask * 2654435761U + 1;

@@ -7,8 +7,9 @@
 // The selector's low 5 bits pick a mnemonic (or none, or raw wire bytes), bit
 // 5 the kind, bits 6-7 the control byte.
 
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+#include "comm/comevents.h"
+
+#include "protocol/frame/parser.h"
 #include "protocol/qkapsmsgio.h"
 
 #include <QCoreApplication>
@@ -64,7 +65,11 @@ class OneSlotPool {
 public:
     OneSlotPool() : m_block(poolBytes(1, QKapsIO::SlotDataSize)) {}
 
-    void attach(QObject* target) { initParser(m_block.data(), 1, QKapsIO::SlotDataSize, &m_parser, target, 1); }
+    void attach(QObject* target)
+    {
+        m_target = ComEventTarget{target, 1};
+        initParser(m_block.data(), 1, QKapsIO::SlotDataSize, &m_parser, postParseReport, &m_target);
+    }
     void feed(const std::uint8_t* bytes, std::size_t length)
     {
         ASAN_UNPOISON_MEMORY_REGION(m_block.data(), m_block.size());
@@ -81,6 +86,7 @@ public:
 private:
     std::vector<std::uint8_t> m_block;
     FrameParser m_parser;
+    ComEventTarget m_target;
 };
 
 void deliver(OneSlotPool& pool)

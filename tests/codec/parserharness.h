@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 #include "tests/support/framehelpers.h"
 #include "tests/support/guardedpool.h"
 
@@ -9,22 +9,20 @@
 #include <QObject>
 
 // A parser over a guarded pool whose reports are recorded in place of posted
-// events, with the copy of every completed frame.
+// events, with the copy of every completed frame. Codes count as the event
+// types do: 1 frame, 2 check failed, 3 abandoned.
 struct SinkReport {
     int code = 0;
-    int value = 0;
+    void* context = nullptr;
     RxSlot* slot = nullptr;
     QByteArray frame;
 };
 
 class ParserHarness : public QObject {
 public:
-    static constexpr int Tag = 42;
-
     ParserHarness(std::uint16_t slotCount, std::uint16_t slotDataSize) : pool(slotCount, slotDataSize)
     {
-        initParser(pool.pool(), slotCount, slotDataSize, &parser, this, Tag);
-        parser.sink = &ParserHarness::record;
+        initParser(pool.pool(), slotCount, slotDataSize, &parser, &ParserHarness::record, this);
     }
 
     void feed(const QByteArray& bytes)
@@ -54,11 +52,11 @@ public:
     QList<SinkReport> reports;
 
 private:
-    static void record(int code, QObject* target, int value, RxSlot* slot)
+    static void record(frame::ParseReport what, void* context, RxSlot* slot)
     {
-        SinkReport report{code, value, slot, {}};
+        SinkReport report{static_cast<int>(what) + 1, context, slot, {}};
         if (slot != nullptr)
             report.frame = testsupport::slotFrame(slot);
-        static_cast<ParserHarness*>(target)->reports.append(report);
+        static_cast<ParserHarness*>(context)->reports.append(report);
     }
 };

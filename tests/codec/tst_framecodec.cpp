@@ -1,7 +1,9 @@
 // Known answers for the frame builder and the checks. The hexadecimal
 // vectors were computed with an independent bitwise CRC-16/GENIBUS.
 
-#include "protocol/frame.h"
+#include "protocol/frame/view.h"
+#include "protocol/frame/wire.h"
+
 #include "tests/support/framehelpers.h"
 
 #include <QtTest>
@@ -21,6 +23,9 @@ private slots:
     void unknownKindWritesOnlyStart();
     void payloadDataLength_data();
     void payloadDataLength();
+    void viewReadsInsideTheFrame_data();
+    void viewReadsInsideTheFrame();
+    void viewText();
 };
 
 void TestFrameCodec::buildsWireFrames_data()
@@ -131,6 +136,57 @@ void TestFrameCodec::payloadDataLength()
     QFETCH(QByteArray, frame);
     QFETCH(int, length);
     QCOMPARE(::payloadDataLength(bytesOf(frame), static_cast<std::uint32_t>(frame.size())), length);
+}
+
+// Numbers past the data read as 0.
+void TestFrameCodec::viewReadsInsideTheFrame_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("mnemonic");
+    QTest::addColumn<int>("dataLength");
+    QTest::addColumn<QList<uint>>("be16le16be32le32");
+
+    QTest::newRow("XOR, RRQ") << QByteArray::fromHex("01 20 01 52 52 51 FF F0 7F 03") << QByteArray("RRQ") << 2
+                              << QList<uint>{0xFFF0, 0xF0FF, 0, 0};
+    QTest::newRow("CRC, DSP") << QByteArray::fromHex("02 20 01 44 53 50 00 05 00 01 07 88 47 03")
+                              << QByteArray("DSP") << 5 << QList<uint>{0x0005, 0x0500, 0x00050001, 0x01000500};
+    QTest::newRow("ACK") << QByteArray::fromHex("01 80 05 41 43 4B CC 03") << QByteArray("ACK") << 0
+                         << QList<uint>{0, 0, 0, 0};
+    QTest::newRow("too short for a mnemonic") << QByteArray::fromHex("01 00 00 41 42 03 03") << QByteArray() << 0
+                                              << QList<uint>{0, 0, 0, 0};
+    QTest::newRow("other start byte") << QByteArray::fromHex("05 00 00 41 43 4B 00 00 00 03") << QByteArray() << 0
+                                      << QList<uint>{0, 0, 0, 0};
+}
+
+void TestFrameCodec::viewReadsInsideTheFrame()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, mnemonic);
+    QFETCH(int, dataLength);
+    QFETCH(QList<uint>, be16le16be32le32);
+    const frame::View view(bytesOf(frame), static_cast<std::uint32_t>(frame.size()));
+    QCOMPARE(QByteArray(view.mnemonic().data(), static_cast<qsizetype>(view.mnemonic().size())), mnemonic);
+    QCOMPARE(view.dataLength(), dataLength);
+    QCOMPARE(view.data() != nullptr, !mnemonic.isEmpty());
+    QCOMPARE((QList<uint>{view.be16(0), view.le16(0), view.be32(0), view.le32(0)}), be16le16be32le32);
+    QCOMPARE(view.kind(), static_cast<std::uint8_t>(frame.at(0)));
+    QCOMPARE(view.isAck(), mnemonic == "ACK");
+    QCOMPARE(view.ackRequested(), frame.at(1) == 0x20);
+    QVERIFY(!view.holds(dataLength + 1) && !view.holds(-1, 1) && view.be16(dataLength - 1) == 0);
+}
+
+void TestFrameCodec::viewText()
+{
+    const QByteArray frame = QByteArray::fromHex("01 00 00") + "VERname;1.0" + '\0' + "x" + QByteArray::fromHex("00 03");
+    const frame::View view(bytesOf(frame), static_cast<std::uint32_t>(frame.size()));
+    int afterZero = 0;
+    QCOMPARE(view.text(0, &afterZero), std::string_view("name;1.0"));
+    QCOMPARE(afterZero, 9);
+    QCOMPARE(view.text(afterZero, &afterZero), std::string_view("x"));
+    QCOMPARE(afterZero, -1);
+    QCOMPARE(view.text(0, &afterZero, 4), std::string_view("name"));
+    QCOMPARE(afterZero, -1);
+    QVERIFY(view.text(11).empty());
 }
 
 QTEST_APPLESS_MAIN(TestFrameCodec)

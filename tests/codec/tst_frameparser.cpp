@@ -2,19 +2,17 @@
 // full pool, the slot size limit, and the events it posts.
 
 #include "parserharness.h"
-#include "protocol/comevents.h"
+
+#include "comm/comevents.h"
 #include "tests/support/eventrecorder.h"
 
 #include <QtTest>
 
+using testsupport::ackFrame;
+using testsupport::dspFrame;
+using testsupport::rrqFrame;
 using testsupport::unescaped;
 using testsupport::wireFrame;
-
-namespace {
-const QByteArray ackFrame = QByteArray::fromHex("01 80 05 41 43 4B CC 03");
-const QByteArray dspFrame = QByteArray::fromHex("02 20 10 01 44 53 50 00 05 00 10 01 07 88 47 03");
-const QByteArray rrqFrame = QByteArray::fromHex("01 20 10 01 52 52 51 FF F0 7F 03");
-} // namespace
 
 class TestFrameParser : public QObject {
     Q_OBJECT
@@ -58,7 +56,7 @@ void TestFrameParser::filesFramesIntoSlots()
 
     QCOMPARE(h.codes(), QList<int>{1});
     const SinkReport& report = h.reports.first();
-    QCOMPARE(report.value, ParserHarness::Tag);
+    QCOMPARE(report.context, &h);
     QCOMPARE(report.slot, h.pool.slot(0));
     QCOMPARE(report.frame.toHex(' '), unescaped(wire).toHex(' '));
     QCOMPARE(int{report.slot->state.load()}, int{RxSlot::Complete});
@@ -75,7 +73,7 @@ void TestFrameParser::startInsideFrameAbandonsIt()
     h.feed(ackFrame);
 
     QCOMPARE(h.codes(), (QList<int>{3, 1}));
-    QCOMPARE(h.reports.at(0).value, ParserHarness::Tag);
+    QCOMPARE(h.reports.at(0).context, &h);
     QCOMPARE(h.reports.at(1).slot, h.pool.slot(0)); // the abandoned frame's slot, reused
     QCOMPARE(h.reports.at(1).frame, ackFrame);
     QCOMPARE(h.parser.dataErrorCount, 1U);
@@ -184,7 +182,7 @@ void TestFrameParser::wrongCheckIsRejected()
     h.feed(corrupt);
 
     QCOMPARE(h.codes(), QList<int>{2});
-    QCOMPARE(h.reports.first().value, ParserHarness::Tag);
+    QCOMPARE(h.reports.first().context, &h);
     QCOMPARE(h.parser.checksumErrorCount, 1U);
     QCOMPARE(int{h.pool.slot(0)->state.load()}, int{RxSlot::Free});
     h.feed(wire);
@@ -244,7 +242,8 @@ void TestFrameParser::postsEventsToTarget()
     recorder.freeSlots = false;
     testsupport::GuardedPool pool(4, 64);
     FrameParser parser;
-    initParser(pool.pool(), 4, 64, &parser, &recorder, 7);
+    ComEventTarget target{&recorder, 7};
+    initParser(pool.pool(), 4, 64, &parser, postParseReport, &target);
 
     const QByteArray stream = ackFrame + dspFrame.left(5) + dspFrame + rrqFrame.left(9) + '\x03';
     for (const char byte : stream)

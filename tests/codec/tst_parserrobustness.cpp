@@ -6,12 +6,12 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+using testsupport::ackFrame;
+using testsupport::dspFrame;
 using testsupport::unescaped;
 using testsupport::wireFrame;
 
 namespace {
-const QByteArray ackFrame = QByteArray::fromHex("01 80 05 41 43 4B CC 03");
-const QByteArray dspFrame = QByteArray::fromHex("02 20 10 01 44 53 50 00 05 00 10 01 07 88 47 03");
 
 // Slot states are 0, 1 or 2; only the slot being filled is in state 1; every
 // complete slot holds a frame that passes its check.

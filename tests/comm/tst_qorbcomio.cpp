@@ -3,8 +3,9 @@
 // once without a busy loop, and reopening never mixes up connections.
 
 #include "comm/qorbcomio.h"
-#include "protocol/comevents.h"
-#include "protocol/frame.h"
+
+#include "comm/comevents.h"
+#include "protocol/frame/parser.h"
 #include "tests/support/eventrecorder.h"
 #include "tests/support/framehelpers.h"
 #include "tests/support/ptyfarend.h"
@@ -17,15 +18,15 @@
 #include <thread>
 
 using testsupport::EventRecorder;
+using testsupport::ackFrame;
 using testsupport::bytesOf;
+using testsupport::dspFrame;
+using testsupport::rrqFrame;
 using testsupport::unescaped;
 using testsupport::wireFrame;
 using testsupport::writeAll;
 
 namespace {
-const QByteArray ackFrame = QByteArray::fromHex("01 80 05 41 43 4B CC 03");
-const QByteArray dspFrame = QByteArray::fromHex("02 20 10 01 44 53 50 00 05 00 10 01 07 88 47 03");
-const QByteArray rrqFrame = QByteArray::fromHex("01 20 10 01 52 52 51 FF F0 7F 03");
 constexpr int Baud = 115200;
 constexpr int ComPort = 12;
 

@@ -1,68 +1,20 @@
 #include "protocoltest.h"
 
+#include "comm/comevents.h"
 #include "platform/ports.h"
-#include "protocol/comevents.h"
 #include "protocol/kapsmessage.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
+#include <QFileInfo>
 
 #include <cstring>
 
-QList<RecordedEvent> EventRecorder::ofType(int type) const
-{
-    QList<RecordedEvent> found;
-    for (const RecordedEvent& event : events) {
-        if (event.type == type)
-            found.append(event);
-    }
-    return found;
-}
-
-void EventRecorder::customEvent(QEvent* event)
-{
-    RecordedEvent recorded;
-    recorded.type = event->type();
-    if (auto* message = dynamic_cast<KaPSMessage*>(event)) {
-        recorded.value1 = message->value1;
-        recorded.value2 = message->value2;
-        recorded.progress = message->progress;
-        recorded.bytes = message->bytes();
-        recorded.text = message->text;
-    } else if (auto* received = dynamic_cast<ComReceiveEvent*>(event)) {
-        RxSlot* slot = received->slot();
-        recorded.tag = received->value();
-        recorded.bytes = QByteArray(reinterpret_cast<const char*>(slot->data()), static_cast<int>(slot->length));
-        slot->release();
-    } else if (auto* error = dynamic_cast<ComErrorEvent*>(event)) {
-        recorded.tag = error->value();
-    }
-    events.append(recorded);
-    if (m_loop != nullptr && recorded.type == m_awaitedType && count(m_awaitedType) >= m_awaitedCount)
-        m_loop->quit();
-}
-
-bool EventRecorder::waitFor(int type, int wanted, int timeoutMs)
-{
-    if (count(type) >= wanted)
-        return true;
-    QEventLoop loop;
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    m_loop = &loop;
-    m_awaitedType = type;
-    m_awaitedCount = wanted;
-    loop.exec();
-    m_loop = nullptr;
-    return count(type) >= wanted;
-}
-
 SlotFeeder::SlotFeeder(QObject* target, int tag)
-    : m_pool(poolBytes(128, 1033) / sizeof(std::uint64_t))
+    : m_pool(poolBytes(128, 1033) / sizeof(std::uint64_t)), m_target{target, tag}
 {
-    initParser(m_pool.data(), 128, 1033, &m_parser, target, tag);
+    initParser(m_pool.data(), 128, 1033, &m_parser, postParseReport, &m_target);
 }
 
 void SlotFeeder::feedWire(const QByteArray& wire)
@@ -73,7 +25,7 @@ void SlotFeeder::feedWire(const QByteArray& wire)
 
 void SlotFeeder::feed(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
 {
-    feedWire(wireFrame(payload, kind, control, sequence));
+    feedWire(testsupport::wireFrame(kind, control, sequence, payload));
 }
 
 int SlotFeeder::freeSlots()
@@ -89,16 +41,6 @@ void deliverPostedEvents()
     // Twice: the engine's handling posts to the receiver.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents();
-}
-
-QByteArray wireFrame(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
-{
-    QByteArray wire(frame::MaxWireFrame, '\0');
-    const int length = buildFrame(reinterpret_cast<std::uint8_t*>(wire.data()),
-                                  reinterpret_cast<const std::uint8_t*>(payload.constData()),
-                                  static_cast<int>(payload.size()), kind, control, sequence);
-    wire.truncate(length);
-    return wire;
 }
 
 bool mapPort(int port, const QString& path, const QString& settingsFile, QString& error)
@@ -130,7 +72,7 @@ bool PtyPeer::open()
 
 bool PtyPeer::send(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence)
 {
-    return sendRaw(wireFrame(payload, kind, control, sequence));
+    return sendRaw(testsupport::wireFrame(kind, control, sequence, payload));
 }
 
 bool PtyPeer::sendRaw(const QByteArray& wire)
@@ -210,50 +152,9 @@ QList<ParsedFrame> PtyPeer::framesWith(const char* mnemonic, int control)
     return found;
 }
 
-bool SimulatedWrench::start(const QStringList& arguments, const QString& binDir)
+bool startMappedWrench(testsupport::WrenchProcess& wrench, const QStringList& options, const QString& binDir)
 {
-    if (!m_dir.isValid()) {
-        m_error = QStringLiteral("no temporary directory");
-        return false;
-    }
-    const QString directory = binDir.isEmpty() ? qEnvironmentVariable("TOLVO_BIN_DIR") : binDir;
-    const QString link = m_dir.filePath(QStringLiteral("wrench"));
-    m_process.setProgram(QDir(directory).filePath(QStringLiteral("tolvo-wrench")));
-    m_process.setArguments(QStringList{QStringLiteral("--link"), link, QStringLiteral("--no-stdin"),
-                                       QStringLiteral("--log"), m_dir.filePath(QStringLiteral("frames.log"))}
-                           + arguments);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start();
-    if (!m_process.waitForStarted(5000)) {
-        m_error = m_process.program() + QStringLiteral(": ") + m_process.errorString();
-        return false;
-    }
-    QByteArray said;
-    while (!said.contains("ready ")) {
-        if (!m_process.waitForReadyRead(10000)) {
-            m_error = QStringLiteral("the wrench never became ready");
-            return false;
-        }
-        said += m_process.readAllStandardOutput();
-    }
-    return mapPort(PortNumber, link, m_dir.filePath(QStringLiteral("ports.ini")), m_error);
-}
-
-void SimulatedWrench::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
-
-QStringList SimulatedWrench::logLines() const
-{
-    QFile log(m_dir.filePath(QStringLiteral("frames.log")));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return wrench.startReady(QStringList{QStringLiteral("--no-stdin")} + options, binDir)
+        && mapPort(WrenchPort, wrench.link, QFileInfo(wrench.link).dir().filePath(QStringLiteral("ports.ini")),
+                   wrench.error);
 }

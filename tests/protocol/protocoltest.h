@@ -1,12 +1,16 @@
 #pragma once
 
+#include "comm/comevents.h"
 #include "platform/pseudoterminal.h"
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
+#include "protocol/kapsmessage.h"
+#include "tests/support/eventrecorder.h"
+#include "tests/support/framehelpers.h"
+#include "tests/support/wrenchprocess.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,40 +18,9 @@
 #include <cstdint>
 #include <vector>
 
-class QEvent;
-class QEventLoop;
 
-// What a receiver saw of one posted event. For a forwarded frame (1001) the
-// frame bytes are copied and the slot is freed, as the main window does.
-struct RecordedEvent {
-    int type = 0;
-    int value1 = 0;
-    int value2 = 0;
-    int progress = 0;
-    int tag = 0;
-    QByteArray bytes;
-    QString text;
-};
-
-class EventRecorder : public QObject {
-public:
-    QList<RecordedEvent> events;
-
-    QList<RecordedEvent> ofType(int type) const;
-    int count(int type) const { return static_cast<int>(ofType(type).size()); }
-    // Runs an event loop until count events of the type have arrived (true)
-    // or timeoutMs have passed (false). Unlike polling with short sleeps, it
-    // answers every frame as soon as it arrives.
-    bool waitFor(int type, int count, int timeoutMs);
-
-protected:
-    void customEvent(QEvent* event) override;
-
-private:
-    QEventLoop* m_loop = nullptr;
-    int m_awaitedType = 0;
-    int m_awaitedCount = 0;
-};
+using testsupport::EventRecorder;
+using testsupport::RecordedEvent;
 
 // A receive pool and parser as the receive thread has them, fed on the
 // calling thread: frames reach the target as the same posted events.
@@ -62,13 +35,45 @@ public:
 private:
     std::vector<std::uint64_t> m_pool;
     FrameParser m_parser;
+    ComEventTarget m_target;
 };
 
 // Delivers every posted event of this thread (the engine's, then what it
 // posted to the receiver).
 void deliverPostedEvents();
 
-QByteArray wireFrame(const QByteArray& payload, std::uint8_t kind, std::uint8_t control, std::uint8_t sequence);
+// An engine with a receiver but no port (a failed open keeps the receiver),
+// fed frames through the parser on this thread.
+template <typename Engine>
+struct EngineLink {
+    EventRecorder receiver;
+    Engine io;
+    SlotFeeder feeder{&io, 5};
+
+    EngineLink() { io.open(&receiver, 0, 115200); }
+
+    void send(const QByteArray& payload, std::uint8_t sequence = 1, std::uint8_t control = 0x20,
+              std::uint8_t kind = frame::StartXor)
+    {
+        feeder.feed(payload, kind, control, sequence);
+        deliverPostedEvents();
+    }
+    QList<QByteArray> forwardedMnemonics() const
+    {
+        QList<QByteArray> mnemonics;
+        for (const RecordedEvent& event : receiver.ofType(comevent::Receive))
+            mnemonics.append(event.frame.mid(3, 3));
+        return mnemonics;
+    }
+    QList<int> progress() const
+    {
+        QList<int> values;
+        for (const RecordedEvent& event : receiver.ofType(kaps::Progress))
+            values.append(event.progress);
+        return values;
+    }
+};
+
 
 // Writes a settings file with a "PORTS" section that maps COMport to path
 // and makes it the port mapping of this process.
@@ -107,22 +112,8 @@ private:
     QString m_error;
 };
 
-// The project's simulated wrench (tolvo-wrench) as a child process, its
-// pseudo-terminal mapped as COM77, its frame log in a temporary folder.
-class SimulatedWrench {
-public:
-    static constexpr int PortNumber = 77;
-
-    ~SimulatedWrench() { stop(); }
-
-    // binDir: where tolvo-wrench is; empty: $TOLVO_BIN_DIR.
-    bool start(const QStringList& arguments, const QString& binDir = QString());
-    void stop();
-    QStringList logLines() const;
-    const QString& error() const { return m_error; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_error;
-};
+// Starts the simulated wrench without its command input, waits until it is
+// ready and maps its link as COM77.
+constexpr int WrenchPort = 77;
+bool startMappedWrench(testsupport::WrenchProcess& wrench, const QStringList& options,
+                       const QString& binDir = QString());

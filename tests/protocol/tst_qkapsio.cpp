@@ -3,7 +3,7 @@
 
 #include "protocoltest.h"
 
-#include "protocol/comevents.h"
+#include "comm/comevents.h"
 #include "protocol/kapsmessage.h"
 #include "protocol/qkapsmsgio.h"
 
@@ -20,30 +20,6 @@ public:
     {
         ++handled;
         return true;
-    }
-};
-
-template <typename Engine>
-struct Link {
-    EventRecorder receiver;
-    Engine io;
-    SlotFeeder feeder{&io, 5};
-
-    // No such port: only the receiver is kept.
-    Link() { io.open(&receiver, 0, 115200); }
-
-    void send(const QByteArray& payload, std::uint8_t control, std::uint8_t sequence = 1,
-              std::uint8_t kind = frame::StartXor)
-    {
-        feeder.feed(payload, kind, control, sequence);
-        deliverPostedEvents();
-    }
-    QList<QByteArray> forwardedMnemonics() const
-    {
-        QList<QByteArray> mnemonics;
-        for (const RecordedEvent& event : receiver.ofType(comevent::Receive))
-            mnemonics.append(event.bytes.mid(3, 3));
-        return mnemonics;
     }
 };
 
@@ -74,13 +50,13 @@ void TestEngine::identificationText()
 
 void TestEngine::acknowledgesAdvanceTxSequenceAndWrap()
 {
-    Link<QKapsMsgIO> link;
+    EngineLink<QKapsMsgIO> link;
     QCOMPARE(link.io.txSequence(), std::uint8_t{1});
     for (int i = 0; i < 255; ++i)
-        link.send(QByteArrayLiteral("ACK"), 0x80, static_cast<std::uint8_t>(i));
+        link.send(QByteArrayLiteral("ACK"), static_cast<std::uint8_t>(i), 0x80);
     QCOMPARE(link.io.txSequence(), std::uint8_t{0});
     // An acknowledge too short for a mnemonic still counts.
-    link.send(QByteArray(), 0x80, 3);
+    link.send(QByteArray(), 3, 0x80);
     QCOMPARE(link.io.txSequence(), std::uint8_t{1});
 
     const auto acknowledges = link.receiver.ofType(kaps::Acknowledge);
@@ -94,16 +70,16 @@ void TestEngine::acknowledgesAdvanceTxSequenceAndWrap()
 
 void TestEngine::shortFramesAreNeitherHandledNorForwarded()
 {
-    Link<CountingEngine> link;
-    link.send(QByteArray(), 0x20, 1);                                   // 5 bytes
-    link.send(QByteArrayLiteral("V"), 0x20, 2);                         // 6 bytes
-    link.send(QByteArray(), 0, 3, frame::StartCrc);                     // 6 bytes
+    EngineLink<CountingEngine> link;
+    link.send(QByteArray(), 1, 0x20);                                   // 5 bytes
+    link.send(QByteArrayLiteral("V"), 2, 0x20);                         // 6 bytes
+    link.send(QByteArray(), 3, 0, frame::StartCrc);                     // 6 bytes
     QCOMPARE(link.io.handled, 0);
     QCOMPARE(link.receiver.events.size(), 0);
     QCOMPARE(link.io.lastRxSequence(), std::uint8_t{3});
     QCOMPARE(link.feeder.freeSlots(), 128);
 
-    link.send(QByteArrayLiteral("ACK"), 0x80, 4);                       // 8 bytes
+    link.send(QByteArrayLiteral("ACK"), 4, 0x80);                       // 8 bytes
     QCOMPARE(link.io.handled, 1);
     QCOMPARE(link.receiver.count(comevent::Receive), 1);
     QCOMPARE(link.feeder.freeSlots(), 128);
@@ -111,16 +87,16 @@ void TestEngine::shortFramesAreNeitherHandledNorForwarded()
 
 void TestEngine::downloadBlocksStayWithTheEngine()
 {
-    Link<QKapsMsgIO> link;
+    EngineLink<QKapsMsgIO> link;
     const QByteArray start = QByteArrayLiteral("RST\xFF\xF0") + QByteArray(3, '\0') + QByteArray(1, '\x40');
-    link.send(QByteArrayLiteral("DTM\x00\x05\x00\x00"), 0x20, 1);
-    link.send(start, 0x20, 2);
-    link.send(QByteArray("RRN") + QByteArray(64, 'r'), 0x20, 3);
+    link.send(QByteArrayLiteral("DTM\x00\x05\x00\x00"), 1, 0x20);
+    link.send(start, 2, 0x20);
+    link.send(QByteArray("RRN") + QByteArray(64, 'r'), 3, 0x20);
     // Control 0 reaches the window even during a download; acknowledges do not.
-    link.send(QByteArrayLiteral("MGD\x00\x01\x00\x01text"), 0, 4);
-    link.send(QByteArrayLiteral("ACK"), 0x80, 5);
-    link.send(QByteArrayLiteral("RFI"), 0x20, 6);
-    link.send(QByteArrayLiteral("ACK"), 0x80, 7);
+    link.send(QByteArrayLiteral("MGD\x00\x01\x00\x01text"), 4, 0);
+    link.send(QByteArrayLiteral("ACK"), 5, 0x80);
+    link.send(QByteArrayLiteral("RFI"), 6, 0x20);
+    link.send(QByteArrayLiteral("ACK"), 7, 0x80);
 
     QCOMPARE(link.forwardedMnemonics(),
              (QList<QByteArray>{"DTM", "MGD", "RFI", "ACK"}));
@@ -130,28 +106,28 @@ void TestEngine::downloadBlocksStayWithTheEngine()
 
 void TestEngine::linkErrorsReachTheReceiver()
 {
-    Link<QKapsMsgIO> link;
+    EngineLink<QKapsMsgIO> link;
     for (int type = comevent::ChecksumError; type <= comevent::CloseTimeout; ++type)
         QCoreApplication::postEvent(&link.io, new ComErrorEvent(type, 7));
     // A start byte inside a frame abandons it (1003) and is a frame of its own.
-    link.feeder.feedWire(QByteArrayLiteral("\x01\x20\x01VE") + wireFrame("VER", frame::StartXor, 0, 2));
+    link.feeder.feedWire(QByteArrayLiteral("\x01\x20\x01VE") + testsupport::wireFrame(frame::StartXor, 0, 2, "VER"));
     deliverPostedEvents();
 
     QCOMPARE(link.receiver.events.size(), 5);
     QCOMPARE(link.receiver.events[0].type, comevent::ReadError);
-    QCOMPARE(link.receiver.events[0].tag, 7);
+    QCOMPARE(link.receiver.events[0].value, 7);
     QCOMPARE(link.receiver.events[1].type, comevent::WriteError);
     QCOMPARE(link.receiver.events[2].type, comevent::CloseTimeout);
-    QCOMPARE(link.receiver.events[2].tag, 7);
+    QCOMPARE(link.receiver.events[2].value, 7);
     QCOMPARE(link.receiver.events[3].type, kaps::Identification);
     QCOMPARE(link.receiver.events[4].type, comevent::Receive);
-    QCOMPARE(link.receiver.events[4].tag, 5);
+    QCOMPARE(link.receiver.events[4].value, 5);
     QCOMPARE(link.feeder.freeSlots(), 128);
 }
 
 void TestEngine::closeDropsWhatWasQueuedForTheWindow()
 {
-    Link<QKapsMsgIO> link;
+    EngineLink<QKapsMsgIO> link;
     link.feeder.feed(QByteArrayLiteral("VERWRENCH"), frame::StartXor, 0x20, 1);
     QCoreApplication::postEvent(&link.io, new ComErrorEvent(comevent::ReadError, 5));
     QCoreApplication::sendPostedEvents(&link.io);

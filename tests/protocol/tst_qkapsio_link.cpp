@@ -3,7 +3,7 @@
 
 #include "protocoltest.h"
 
-#include "protocol/comevents.h"
+#include "comm/comevents.h"
 #include "protocol/kapsmessage.h"
 #include "protocol/qkapsmsgio.h"
 
@@ -110,7 +110,7 @@ void TestEngineLink::damagedFrameGetsNakWithLastGoodSequence()
     QVERIFY(link.peer.send(value, frame::StartXor, 0x20, 4));
     QTRY_COMPARE_WITH_TIMEOUT(link.receiver.count(kaps::ParamValue), 1, WaitMs);
 
-    QByteArray damaged = wireFrame(value, frame::StartXor, 0x20, 5);
+    QByteArray damaged = testsupport::wireFrame(frame::StartXor, 0x20, 5, value);
     damaged[damaged.size() - 3] = 'z'; // "b" becomes "z": the XOR no longer holds
     QVERIFY(link.peer.sendRaw(damaged));
     QTRY_VERIFY_WITH_TIMEOUT(!link.peer.framesWith("ACK", frame::ControlNak).isEmpty(), WaitMs);
@@ -162,7 +162,7 @@ void TestEngineLink::deviceGoneReachesTheReceiver()
     QVERIFY2(link.open(), qPrintable(link.peer.error()));
     link.peer.close();
     QTRY_COMPARE_WITH_TIMEOUT(link.receiver.count(comevent::ReadError), 1, WaitMs);
-    QCOMPARE(link.receiver.ofType(comevent::ReadError)[0].tag, PtyPeer::PortNumber);
+    QCOMPARE(link.receiver.ofType(comevent::ReadError)[0].value, PtyPeer::PortNumber);
 
     link.io.close();
     QCOMPARE(link.io.portNumber(), 0);

@@ -36,28 +36,7 @@ QByteArray pattern(int length, int seed)
     return bytes;
 }
 
-// The engine with a receiver but no port: a failed open keeps the receiver.
-struct Link {
-    EventRecorder receiver;
-    QKapsMsgIO io;
-    SlotFeeder feeder{&io, 5};
-
-    Link() { io.open(&receiver, 0, 115200); }
-
-    void send(const QByteArray& payload, std::uint8_t sequence = 1, std::uint8_t control = 0x20,
-              std::uint8_t kind = frame::StartXor)
-    {
-        feeder.feed(payload, kind, control, sequence);
-        deliverPostedEvents();
-    }
-    QList<int> progress() const
-    {
-        QList<int> values;
-        for (const RecordedEvent& event : receiver.ofType(kaps::Progress))
-            values.append(event.progress);
-        return values;
-    }
-};
+using Link = EngineLink<QKapsMsgIO>;
 
 } // namespace
 

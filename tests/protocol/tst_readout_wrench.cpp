@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 constexpr int Records = 1000;
@@ -55,15 +57,15 @@ void TestReadoutWithWrench::historyArrivesByteIdentical()
 {
     QFETCH(QStringList, faults);
     QFETCH(int, blockSize);
-    SimulatedWrench wrench;
-    QVERIFY2(wrench.start(QStringList{QStringLiteral("--history-count"), QString::number(Records),
-                                      QStringLiteral("--block-size"), QString::number(blockSize)}
-                          + faults),
-             qPrintable(wrench.error()));
+    testsupport::WrenchProcess wrench;
+    QVERIFY2(startMappedWrench(wrench, QStringList{QStringLiteral("--history-count"), QString::number(Records),
+                                                   QStringLiteral("--block-size"), QString::number(blockSize)}
+                                           + faults),
+             qPrintable(wrench.error));
 
     EventRecorder receiver;
     QKapsMsgIO io;
-    QVERIFY(io.open(&receiver, SimulatedWrench::PortNumber, 115200));
+    QVERIFY(io.open(&receiver, WrenchPort, 115200));
     QVERIFY(receiver.waitFor(kaps::Identification, 1, WaitMs));
     QVERIFY(io.connected());
     QVERIFY(io.requestRecords(0xFFF0));

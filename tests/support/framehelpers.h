@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 
 #include <QByteArray>
 
@@ -37,6 +37,12 @@ inline QByteArray unescaped(const QByteArray& wire)
     }
     return plain;
 }
+
+// Frames as the wrench sends them: an acknowledge, a parameter write with
+// escaped bytes (CRC-checked), a record request.
+inline const QByteArray ackFrame = QByteArray::fromHex("01 80 05 41 43 4B CC 03");
+inline const QByteArray dspFrame = QByteArray::fromHex("02 20 10 01 44 53 50 00 05 00 10 01 07 88 47 03");
+inline const QByteArray rrqFrame = QByteArray::fromHex("01 20 10 01 52 52 51 FF F0 7F 03");
 
 // The frame a complete slot holds, start byte to end byte.
 inline QByteArray slotFrame(const RxSlot* slot)

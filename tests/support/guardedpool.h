@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/frame/parser.h"
 
 #include <array>
 #include <cstddef>

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 #include "tools/wirereader.h"
 #include "tools/wrenchsession.h"
 
 #include <QList>
+
+namespace wrench {
 
 // Plays the tool's side of the link against an in-process wrench session:
 // sends requests, parses what the wrench puts on the line with the project's
@@ -115,3 +117,5 @@ struct Downloads {
         }
     }
 };
+
+} // namespace wrench

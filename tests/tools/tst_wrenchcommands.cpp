@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace wrench;
+
 class TestWrenchCommands : public QObject {
     Q_OBJECT
 

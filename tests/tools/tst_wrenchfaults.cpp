@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 WrenchConfig faultConfig()

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 // Field readers by offset, written from the record layout, not from the encoder.

@@ -6,18 +6,18 @@
 
 #include <QSet>
 #include <QTest>
+#include <QtEndian>
 
 #include <cmath>
+
+using namespace wrench;
 
 namespace {
 
 // Read independently of the wrench's own encoder, field by field.
 quint32 u32At(const QByteArray& bytes, int offset)
 {
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<quint8>(bytes.at(offset + i));
-    return value;
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
 }
 
 struct Described {

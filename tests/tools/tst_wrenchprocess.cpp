@@ -1,26 +1,24 @@
 // The real tolvo-wrench on a pseudo-terminal link, talked to from this side
 // with the project's frame codec as the tool talks to it.
 #include "platform/pseudoterminal.h"
-#include "protocol/frame.h"
+
+#include "protocol/frame/wire.h"
+#include "tests/support/wrenchprocess.h"
 #include "tools/wireframe.h"
 #include "tools/wirereader.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace wrench;
+
 namespace {
 
 constexpr int WaitMs = 10000;
-
-QString wrenchProgram()
-{
-    return qEnvironmentVariable("TOLVO_BIN_DIR") + QStringLiteral("/tolvo-wrench");
-}
 
 QByteArray request(const char* mnemonic, std::initializer_list<quint16> numbers)
 {
@@ -90,39 +88,6 @@ private:
     bool m_hungUp = false;
 };
 
-// The wrench program, with its stdout collected line by line.
-class WrenchProcess {
-public:
-    ~WrenchProcess()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-    void start(const QStringList& arguments)
-    {
-        process.setProgram(wrenchProgram());
-        process.setArguments(arguments);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start();
-    }
-    // True once `times` complete lines starting with `prefix` have arrived.
-    // Reads but never consumes, so that it can be asked again and again.
-    bool saw(const QString& prefix, int times = 1)
-    {
-        output += QString::fromUtf8(process.readAllStandardOutput());
-        const QStringList lines = output.split(QLatin1Char('\n'));
-        int found = 0;
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-            found += lines[i].startsWith(prefix) ? 1 : 0;
-        return found >= times;
-    }
-
-    QProcess process;
-    QString output;
-};
-
 } // namespace
 
 class TestWrenchProcess : public QObject {
@@ -138,12 +103,10 @@ void TestWrenchProcess::talksAsAWrench()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("wrench"));
-    const QString log = dir.filePath(QStringLiteral("frames.log"));
+    testsupport::WrenchProcess wrench(dir.path());
+    const QString& link = wrench.link;
     const QString control = dir.filePath(QStringLiteral("control"));
-    WrenchProcess wrench;
-    wrench.start({QStringLiteral("--link"), link, QStringLiteral("--log"), log, QStringLiteral("--control"),
-                  control, QStringLiteral("--history-count"), QStringLiteral("3"),
+    wrench.start({QStringLiteral("--control"), control, QStringLiteral("--history-count"), QStringLiteral("3"),
                   QStringLiteral("--block-size"), QStringLiteral("64")});
     QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready ") + link), WaitMs);
     QVERIFY(QFileInfo(link).isSymLink());
@@ -211,7 +174,7 @@ void TestWrenchProcess::talksAsAWrench()
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(!QFileInfo::exists(control));
 
-    QFile logFile(log);
+    QFile logFile(wrench.logFile);
     QVERIFY(logFile.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = logFile.readAll().trimmed().split('\n');
     const QRegularExpression format(QStringLiteral(
@@ -224,11 +187,9 @@ void TestWrenchProcess::talksAsAWrench()
 
 void TestWrenchProcess::unplugsAndComesBack()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("wrench"));
-    WrenchProcess wrench;
-    wrench.start({QStringLiteral("--link"), link, QStringLiteral("--unplug-after"), QStringLiteral("3"),
+    testsupport::WrenchProcess wrench;
+    const QString& link = wrench.link;
+    wrench.start({QStringLiteral("--unplug-after"), QStringLiteral("3"),
                   QStringLiteral("--replug-after"), QStringLiteral("50")});
     QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready ")), WaitMs);
 
@@ -266,7 +227,7 @@ void TestWrenchProcess::unplugsAndComesBack()
 void TestWrenchProcess::commandLine()
 {
     QProcess help;
-    help.start(wrenchProgram(), {QStringLiteral("--help")});
+    help.start(testsupport::WrenchProcess::program(), {QStringLiteral("--help")});
     QVERIFY(help.waitForFinished(WaitMs));
     QCOMPARE(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
@@ -275,7 +236,7 @@ void TestWrenchProcess::commandLine()
         QVERIFY2(text.contains(option), option);
 
     QProcess wrong;
-    wrong.start(wrenchProgram(), {QStringLiteral("--block-size"), QStringLiteral("0")});
+    wrong.start(testsupport::WrenchProcess::program(), {QStringLiteral("--block-size"), QStringLiteral("0")});
     QVERIFY(wrong.waitForFinished(WaitMs));
     QCOMPARE(wrong.exitCode(), 2);
     QVERIFY(wrong.readAllStandardError().contains("--block-size"));

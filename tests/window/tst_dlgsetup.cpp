@@ -54,7 +54,7 @@ QByteArray receivedBy(platform::PseudoTerminal& line)
 
 } // namespace
 
-class TestDlgSetup : public QObject
+class TestDlgSetup : public QObject, private WindowFixture
 {
     Q_OBJECT
 
@@ -72,18 +72,13 @@ private slots:
 private:
     DlgSetup& openSetup();
 
-    std::unique_ptr<ToolFolder> m_folder;
     platform::PseudoTerminal m_port42;
     platform::PseudoTerminal m_port43;
-    std::unique_ptr<StyleObject> m_style;
-    std::unique_ptr<BoxWatcher> m_user;
-    std::unique_ptr<TolvoTool> m_window;
 };
 
 void TestDlgSetup::init()
 {
-    m_folder = std::make_unique<ToolFolder>();
-    QVERIFY(m_folder->isValid());
+    QVERIFY(makeWorld());
     const QString link42 = m_folder->filePath(QStringLiteral("port42"));
     const QString link43 = m_folder->filePath(QStringLiteral("port43"));
     QVERIFY(m_port42.open(link42.toStdString()));
@@ -91,18 +86,14 @@ void TestDlgSetup::init()
     QVERIFY(m_folder->mapPort(42, link42));
     QVERIFY(m_folder->mapPort(43, link43));
     QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    m_style = std::make_unique<StyleObject>();
-    m_user = std::make_unique<BoxWatcher>();
 }
 
 void TestDlgSetup::cleanup()
 {
     m_window.reset();
-    m_user.reset();
-    m_style.reset();
     m_port42.close();
     m_port43.close();
-    m_folder.reset();
+    tearDownWorld();
     // Each test starts English, as a new process would.
     const auto translators = QCoreApplication::instance()->findChildren<QTranslator*>();
     for (QTranslator* translator : translators)

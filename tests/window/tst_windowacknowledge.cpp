@@ -23,7 +23,7 @@ int countReceived(const Wrench& wrench, const char* mnemonic, const QString& byt
 
 } // namespace
 
-class TestWindowAcknowledge : public QObject
+class TestWindowAcknowledge : public QObject, private WindowFixture
 {
     Q_OBJECT
 
@@ -39,38 +39,22 @@ private slots:
 private:
     void startWrench(const QStringList& options = {});
     void connectWindow();
-
-    std::unique_ptr<ToolFolder> m_folder;
-    std::unique_ptr<Wrench> m_wrench;
-    std::unique_ptr<StyleObject> m_style;
-    std::unique_ptr<BoxWatcher> m_user;
-    std::unique_ptr<TolvoTool> m_window;
 };
 
 void TestWindowAcknowledge::init()
 {
-    m_folder = std::make_unique<ToolFolder>();
-    QVERIFY(m_folder->isValid());
-    m_wrench = std::make_unique<Wrench>(*m_folder);
-    QVERIFY(m_folder->mapPort(42, m_wrench->link));
-    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    m_style = std::make_unique<StyleObject>();
-    m_user = std::make_unique<BoxWatcher>();
+    QVERIFY(makeWorld());
+    QVERIFY(m_wrench->map(*m_folder, QStringLiteral("COM42")));
 }
 
 void TestWindowAcknowledge::cleanup()
 {
-    m_window.reset();
-    m_user.reset();
-    m_style.reset();
-    m_wrench.reset();
-    m_folder.reset();
+    tearDownWorld();
 }
 
 void TestWindowAcknowledge::startWrench(const QStringList& options)
 {
-    QVERIFY(m_wrench->start(options));
-    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready")), WaitMs);
+    QVERIFY(m_wrench->startReady(options));
     m_window = std::make_unique<TolvoTool>();
 }
 

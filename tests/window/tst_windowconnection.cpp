@@ -46,11 +46,14 @@ const QString defaultIdentified =
 
 } // namespace
 
-class TestWindowConnection : public QObject
+class TestWindowConnection : public QObject, private WindowFixture
 {
     Q_OBJECT
 
 private slots:
+    void init() { QVERIFY(makeWorld()); }
+    void cleanup() { tearDownWorld(); }
+
     void chosenPortAbsentAtStartThenAppears();
     void chosenPortNotListed();
     void connectAndDisconnect_data();
@@ -64,13 +67,7 @@ private slots:
 
 void TestWindowConnection::chosenPortAbsentAtStartThenAppears()
 {
-    ToolFolder folder;
-    QVERIFY(folder.isValid());
-    Wrench wrench(folder);
-    QVERIFY(folder.mapPort(42, wrench.link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM42")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_wrench->map(*m_folder, QStringLiteral("COM42")));
     TolvoTool window;
     window.show();
 
@@ -79,22 +76,18 @@ void TestWindowConnection::chosenPortAbsentAtStartThenAppears()
     checkOffline(window);
 
     // The link appears: the port watcher tells, the list is read again.
-    QVERIFY(wrench.start());
+    QVERIFY(m_wrench->start());
     QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
     QVERIFY(listedPorts(window).contains(QStringLiteral("COM42")));
     // Nothing connects by itself.
     checkOffline(window);
     QVERIFY(!window.messageService().isOpen());
-    QVERIFY(user.boxes.isEmpty());
+    QVERIFY(m_user->boxes.isEmpty());
 }
 
 void TestWindowConnection::chosenPortNotListed()
 {
-    ToolFolder folder;
-    Wrench wrench(folder);
-    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM99")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM99")));
     TolvoTool window;
 
     QVERIFY(listedPorts(window).contains(QStringLiteral("COM42")));
@@ -112,11 +105,7 @@ void TestWindowConnection::connectAndDisconnect_data()
 void TestWindowConnection::connectAndDisconnect()
 {
     QFETCH(bool, byKey);
-    ToolFolder folder;
-    Wrench wrench(folder);
-    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42")));
     TolvoTool window;
     window.show();
     QVERIFY(button(window, "pushButtonOnline")->isEnabled());
@@ -128,27 +117,27 @@ void TestWindowConnection::connectAndDisconnect()
         QCOMPARE(button(window, "pushButtonOnline")->text(), QStringLiteral("Disconnect Wrench"));
         QVERIFY(!button(window, "pushButtonSetup")->isVisibleTo(&window));
         QVERIFY(!button(window, "pushButtonSetup")->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("identified TLTERM;V. 1.006"), round), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("identified TLTERM;V. 1.006"), round), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
 
         toggle(window, byKey);
         checkOffline(window);
         QVERIFY(!window.messageService().isOpen());
         // The goodbye went out before the port closed: the wrench read it.
-        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("goodbye"), round), WaitMs);
-        const QList<qsizetype> breaks = wrench.framesOf("rx", "RBR");
-        const QList<qsizetype> requests = wrench.framesOf("rx", "DRQ");
+        QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("goodbye"), round), WaitMs);
+        const QList<qsizetype> breaks = m_wrench->framesOf("rx", "RBR");
+        const QList<qsizetype> requests = m_wrench->framesOf("rx", "DRQ");
         QCOMPARE(breaks.size(), round);
         QVERIFY(!requests.isEmpty());
         QVERIFY(breaks.last() < requests.last());
-        const QStringList goodbye = wrench.frames().at(requests.last());
+        const QStringList goodbye = m_wrench->frames().at(requests.last());
         QVERIFY2(goodbye.join(QLatin1Char(' ')).contains(QLatin1String("44 52 51 FF FF 00 00")),
                  qPrintable(goodbye.join(QLatin1Char(' '))));
         // The wrench puts a fresh line behind the link for the next connection.
-        QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready"), round + 1), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready"), round + 1), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
     }
-    QVERIFY(user.boxes.isEmpty());
+    QVERIFY(m_user->boxes.isEmpty());
 }
 
 void TestWindowConnection::identificationInStatusLine_data()
@@ -170,12 +159,8 @@ void TestWindowConnection::identificationInStatusLine()
 {
     QFETCH(QString, identification);
     QFETCH(QString, status);
-    ToolFolder folder;
-    Wrench wrench(folder);
-    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42"),
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42"),
                                      {QStringLiteral("--ident"), identification}));
-    StyleObject style;
-    BoxWatcher user;
     TolvoTool window;
 
     QTest::keyClick(&window, Qt::Key_F9);
@@ -187,7 +172,7 @@ void TestWindowConnection::identificationInStatusLine()
     // Offline the line says so; connected again, the last parts show first.
     QTest::keyClick(&window, Qt::Key_F9);
     QCOMPARE(statusText(window), offlineStatus);
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("ready"), 2), WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready"), 2), WaitMs);
     QTest::keyClick(&window, Qt::Key_F9);
     QVERIFY(window.isOnline());
     QCOMPARE(statusText(window), status);
@@ -195,66 +180,56 @@ void TestWindowConnection::identificationInStatusLine()
 
 void TestWindowConnection::portThatCannotOpen()
 {
-    ToolFolder folder;
-    const QString notATerminal = folder.filePath(QStringLiteral("plain-file"));
+    const QString notATerminal = m_folder->filePath(QStringLiteral("plain-file"));
     QFile file(notATerminal);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QVERIFY(folder.mapPort(44, notATerminal));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM44")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_folder->mapPort(44, notATerminal));
+    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM44")));
     TolvoTool window;
     QVERIFY(button(window, "pushButtonOnline")->isEnabled());
 
     QTest::keyClick(&window, Qt::Key_F9);
-    QCOMPARE(user.boxes.size(), 1);
-    QCOMPARE(user.boxes[0].title, QStringLiteral("Error"));
-    QCOMPARE(user.boxes[0].text, QStringLiteral("Com Port is not available!"));
-    QCOMPARE(user.boxes[0].captions, QStringList{QStringLiteral("OK")});
+    QCOMPARE(m_user->boxes.size(), 1);
+    QCOMPARE(m_user->boxes[0].title, QStringLiteral("Error"));
+    QCOMPARE(m_user->boxes[0].text, QStringLiteral("Com Port is not available!"));
+    QCOMPARE(m_user->boxes[0].captions, QStringList{QStringLiteral("OK")});
     checkOffline(window);
 }
 
 void TestWindowConnection::unplugAndPlugBackIn()
 {
-    ToolFolder folder;
-    Wrench wrench(folder);
-    QVERIFY(wrench.startAsChosenPort(folder, QStringLiteral("COM42")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42")));
     TolvoTool window;
     window.show();
     QTest::keyClick(&window, Qt::Key_F9);
     QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
 
-    QVERIFY(wrench.command("unplug"));
+    QVERIFY(m_wrench->command("unplug"));
     QTRY_VERIFY_WITH_TIMEOUT(!window.isOnline(), WaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(user.countText(lostText), 1, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->countText(lostText), 1, WaitMs);
     QVERIFY(!window.messageService().isOpen());
     QVERIFY(!button(window, "pushButtonOnline")->isEnabled());
     QVERIFY(!listedPorts(window).contains(QStringLiteral("COM42")));
     checkOffline(window);
 
-    QVERIFY(wrench.command("plug"));
+    QVERIFY(m_wrench->command("plug"));
     QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
     QTest::keyClick(&window, Qt::Key_F9);
-    QTRY_VERIFY_WITH_TIMEOUT(wrench.saw(QStringLiteral("identified"), 2), WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("identified"), 2), WaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
-    QCOMPARE(user.boxes.size(), 1);
-    QCOMPARE(user.boxes[0].title, QStringLiteral("Error"));
+    QCOMPARE(m_user->boxes.size(), 1);
+    QCOMPARE(m_user->boxes[0].title, QStringLiteral("Error"));
 }
 
 void TestWindowConnection::writeFailureClosesThePort()
 {
-    ToolFolder folder;
     // A far end that never reads: the line fills up.
     platform::PseudoTerminal line;
-    const QString link = folder.filePath(QStringLiteral("silent"));
+    const QString link = m_folder->filePath(QStringLiteral("silent"));
     QVERIFY(line.open(link.toStdString()));
-    QVERIFY(folder.mapPort(43, link));
-    QVERIFY(folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM43")));
-    StyleObject style;
-    BoxWatcher user;
+    QVERIFY(m_folder->mapPort(43, link));
+    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM43")));
     TolvoTool window;
     auto* autoUpdate = window.findChild<QCheckBox*>(QStringLiteral("checkBoxAuto"));
     auto* cyclic = window.findChild<QCheckBox*>(QStringLiteral("checkBoxCyclicRefresh"));
@@ -273,8 +248,8 @@ void TestWindowConnection::writeFailureClosesThePort()
     QVERIFY(sent < 1000);
 
     QTRY_VERIFY_WITH_TIMEOUT(!window.messageService().isOpen(), WaitMs);
-    QCOMPARE(user.countText(writeErrorText), 1);
-    QCOMPARE(user.boxes.size(), 1);
+    QCOMPARE(m_user->countText(writeErrorText), 1);
+    QCOMPARE(m_user->boxes.size(), 1);
     QVERIFY(!autoUpdate->isChecked());
     QVERIFY(!cyclic->isChecked());
     QCOMPARE(toggledSignals, 0);
@@ -284,7 +259,7 @@ void TestWindowConnection::writeFailureClosesThePort()
     QVERIFY(!window.messageService().requestData(100, 1));
     QTest::keyClick(&window, Qt::Key_F9);
     checkOffline(window);
-    QCOMPARE(user.boxes.size(), 1);
+    QCOMPARE(m_user->boxes.size(), 1);
 }
 
 QTEST_MAIN(TestWindowConnection)

@@ -19,7 +19,7 @@ void click(const QPointer<DlgMessageImpl>& box, const char* name)
 
 } // namespace
 
-class TestWindowMessages : public QObject
+class TestWindowMessages : public QObject, private WindowFixture
 {
     Q_OBJECT
 
@@ -45,22 +45,12 @@ private:
     // Once the answer to a probe message (refused while a box is open) is
     // out, the window has handled every frame sent before it.
     bool probe(int id);
-
-    std::unique_ptr<ToolFolder> m_folder;
-    std::unique_ptr<Wrench> m_wrench;
-    std::unique_ptr<StyleObject> m_style;
-    std::unique_ptr<BoxWatcher> m_user;
-    std::unique_ptr<TolvoTool> m_window;
 };
 
 void TestWindowMessages::init()
 {
-    m_folder = std::make_unique<ToolFolder>();
-    QVERIFY(m_folder->isValid());
-    m_wrench = std::make_unique<Wrench>(*m_folder);
+    QVERIFY(makeWorld());
     QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42")));
-    m_style = std::make_unique<StyleObject>();
-    m_user = std::make_unique<BoxWatcher>();
     m_window = std::make_unique<TolvoTool>();
     m_window->show();
     QTest::keyClick(m_window.get(), Qt::Key_F9);
@@ -69,11 +59,7 @@ void TestWindowMessages::init()
 
 void TestWindowMessages::cleanup()
 {
-    m_window.reset();
-    m_user.reset();
-    m_style.reset();
-    m_wrench.reset();
-    m_folder.reset();
+    tearDownWorld();
 }
 
 bool TestWindowMessages::requestAndAnswer(const QByteArray& command, const QString& answer)

@@ -9,6 +9,7 @@
 #include "app/tolvotool.h"
 #include "platform/ports.h"
 #include "platform/profile.h"
+#include "tests/support/wrenchprocess.h"
 #include "ui/styletemplate.h"
 
 #include <QApplication>
@@ -111,93 +112,22 @@ private:
 };
 
 // The simulated wrench program on a pseudo-terminal linked into the folder.
-class Wrench
+class Wrench : public testsupport::WrenchProcess
 {
 public:
-    explicit Wrench(const ToolFolder& folder)
-        : link(folder.filePath(QStringLiteral("wrench")))
-        , logFile(folder.filePath(QStringLiteral("frames.log")))
-    {
-    }
-    ~Wrench() { stop(); }
+    explicit Wrench(const ToolFolder& folder) : WrenchProcess(folder.filePath(QString())) {}
 
-    bool start(const QStringList& options = {})
+    // Maps the link as COM42 and makes favourite the chosen port.
+    bool map(const ToolFolder& folder, const QString& favourite) const
     {
-        process.setProgram(binDirectory() + QLatin1String("/tolvo-wrench"));
-        process.setArguments(QStringList{QStringLiteral("--link"), link, QStringLiteral("--log"), logFile}
-                             + options);
-        process.start();
-        return process.waitForStarted(WaitMs);
+        return folder.mapPort(42, link) && folder.set("SETUP", "FAVORITE_PORT", favourite);
     }
-    // Maps the link as COM42, makes favourite the chosen port, starts the
-    // program and waits for its "ready" line.
+    // ... then starts the program and waits for its "ready" line.
     bool startAsChosenPort(const ToolFolder& folder, const QString& favourite,
                            const QStringList& options = {})
     {
-        return folder.mapPort(42, link)
-            && folder.set("SETUP", "FAVORITE_PORT", favourite)
-            && start(options)
-            && QTest::qWaitFor([this] { return saw(QStringLiteral("ready")); }, WaitMs);
+        return map(folder, favourite) && startReady(options);
     }
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(WaitMs))
-            process.kill();
-        process.waitForFinished(WaitMs);
-    }
-    bool command(const QByteArray& line)
-    {
-        process.write(line + '\n');
-        return process.waitForBytesWritten(WaitMs);
-    }
-    // Complete output lines that start with prefix.
-    int count(const QString& prefix)
-    {
-        output += QString::fromUtf8(process.readAllStandardOutput());
-        const QStringList lines = output.split(QLatin1Char('\n'));
-        int found = 0;
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-            found += lines[i].startsWith(prefix) ? 1 : 0;
-        return found;
-    }
-    bool saw(const QString& prefix, int times = 1) { return count(prefix) >= times; }
-
-    // Frame log lines "<us> <dir> <control> <sequence> <mnemonic> <length> <hex>"
-    // as their fields after the time.
-    QList<QStringList> frames() const
-    {
-        QList<QStringList> result;
-        QFile file(logFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return result;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            QStringList fields = QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            if (fields.size() >= 6) {
-                fields.removeFirst();
-                result.append(fields);
-            }
-        }
-        return result;
-    }
-    // Indexes into frames() of those sent the given way with that mnemonic.
-    QList<qsizetype> framesOf(const char* direction, const char* mnemonic) const
-    {
-        const QList<QStringList> all = frames();
-        QList<qsizetype> found;
-        for (qsizetype i = 0; i < all.size(); ++i) {
-            if (all[i][0] == QLatin1String(direction) && all[i][3] == QLatin1String(mnemonic))
-                found.append(i);
-        }
-        return found;
-    }
-
-    QProcess process;
-    QString output;
-    const QString link;
-    const QString logFile;
 };
 
 // A message box as the user saw it.
@@ -260,6 +190,37 @@ private:
 
     QTimer m_poll;
     QPointer<DlgMessageImpl> m_current;
+};
+
+// What every window test sets up in init() and tears down in cleanup(), in
+// reverse order: the folder, the wrench (not started), the style object and
+// the user; the window is the test's to build.
+class WindowFixture
+{
+protected:
+    // False when the folder could not be made.
+    bool makeWorld()
+    {
+        m_folder = std::make_unique<ToolFolder>();
+        m_wrench = std::make_unique<Wrench>(*m_folder);
+        m_style = std::make_unique<StyleObject>();
+        m_user = std::make_unique<BoxWatcher>();
+        return m_folder->isValid();
+    }
+    void tearDownWorld()
+    {
+        m_window.reset();
+        m_user.reset();
+        m_style.reset();
+        m_wrench.reset();
+        m_folder.reset();
+    }
+
+    std::unique_ptr<ToolFolder> m_folder;
+    std::unique_ptr<Wrench> m_wrench;
+    std::unique_ptr<StyleObject> m_style;
+    std::unique_ptr<BoxWatcher> m_user;
+    std::unique_ptr<TolvoTool> m_window;
 };
 
 inline QPushButton* button(TolvoTool& window, const char* name)

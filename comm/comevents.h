@@ -1,8 +1,9 @@
 #pragma once
 
+#include "protocol/frame/parser.h"
+
 #include <QEvent>
 
-struct RxSlot;
 class QObject;
 
 namespace comevent {
@@ -38,6 +39,17 @@ private:
     int m_value;
 };
 
-// Code 1 posts a ComReceiveEvent with the slot, any other code n a
-// ComErrorEvent of type 1000 + n. A null target posts nothing.
-void postComEvent(int code, QObject* target, int value, RxSlot* slot);
+// Where the events of one port go, tagged with value. A null receiver gets
+// nothing.
+struct ComEventTarget {
+    QObject* receiver = nullptr;
+    int value = 0;
+};
+
+// Posts a ComErrorEvent of type (1002..1007).
+void postComError(const ComEventTarget& target, int type);
+
+// The parser's sink, context pointing to a ComEventTarget: a frame posts a
+// ComReceiveEvent with its slot, the other reports the ComErrorEvent
+// 1002..1004.
+void postParseReport(frame::ParseReport report, void* context, RxSlot* slot);

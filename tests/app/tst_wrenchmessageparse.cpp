@@ -1,7 +1,8 @@
 // The wrench's message request ("MGD") and identification, read from frames
 // as the receive parser stores them (unescaped, start byte to end byte).
 #include "app/wrenchmessage.h"
-#include "protocol/frame.h"
+
+#include "protocol/frame/wire.h"
 
 #include <QTest>
 

@@ -1,0 +1,3 @@
+#include "comm/commlog.h"
+
+Q_LOGGING_CATEGORY(lcComm, "tolvo.comm")

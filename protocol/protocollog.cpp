@@ -1,0 +1,3 @@
+#include "protocol/protocollog.h"
+
+Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol")
