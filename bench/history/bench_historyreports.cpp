@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     const int records = option(arguments, QStringLiteral("--records"), 10000);
     const int runs = std::max(1, option(arguments, QStringLiteral("--runs"), 21));
 
-    const QByteArray block = history::encode(history::generate(records));
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
     ReportSettings settings;
     settings.identity = {QStringLiteral("TOLVO 340"), QStringLiteral("F 2.14"), QStringLiteral("H 3"),
                          QStringLiteral("4711")};

@@ -24,7 +24,7 @@ private:
         s.translator = [](const char* text) { return QString::fromUtf8(text); };
         return s;
     }
-    static QByteArray block() { return history::encode(history::generate(history::DefaultCount)); }
+    static QByteArray block() { return wrench::history::encode(wrench::history::generate(wrench::history::DefaultCount)); }
 };
 
 void TestReportCoverage::everyTextLineAppears_data()
