@@ -5,7 +5,8 @@
 // Opens a file that the wrench sends for writing, without letting the wrench
 // reach anything but an ordinary file: the last path component is never
 // followed as a symbolic link (or reparse point), and only a regular file with
-// a single link is accepted. The file is created if needed and truncated.
+// a single link and no execute bit is accepted. A new file is created
+// exclusively and without execute bits; an existing one is truncated.
 namespace platform {
 
 // path is UTF-8. Returns a C runtime file descriptor, or -1 with the reason in

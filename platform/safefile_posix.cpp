@@ -22,10 +22,18 @@ int fail(int fd, std::string& error, const char* what)
 
 int openRegularFileForWriting(const std::string& path, std::string& error)
 {
+    // A new file is created exclusively: a link or file that appears after a
+    // check is never followed. The mode has no execute bits.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        error.clear();
+        return fd;
+    }
+    if (errno != EEXIST)
+        return fail(fd, error, "create");
     // Not truncated at open: a FIFO or device must be refused untouched, and
     // O_NONBLOCK keeps a FIFO without reader from blocking the open.
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0644);
+    fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(fd, error, "open");
     struct stat info {};
@@ -38,6 +46,10 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
     if (info.st_nlink != 1) {
         errno = EMLINK;
         return fail(fd, error, "file has other links");
+    }
+    if ((info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
+        errno = EPERM;
+        return fail(fd, error, "file can be run");
     }
     if (::ftruncate(fd, 0) != 0)
         return fail(fd, error, "ftruncate");

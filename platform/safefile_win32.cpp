@@ -30,9 +30,15 @@ std::wstring widen(const std::string& utf8)
 
 int openRegularFileForWriting(const std::string& path, std::string& error)
 {
-    // The reparse point itself is opened, never its target, and refused below.
-    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    // A new file is created exclusively, so that nothing appearing after a
+    // check is followed; an existing reparse point itself is opened, never
+    // its target, and refused below.
+    const std::wstring widePath = widen(path);
+    HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+        handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return fail(handle, error, "CreateFileW");
     if (GetFileType(handle) != FILE_TYPE_DISK)

@@ -59,6 +59,7 @@ private:
                      std::uint8_t sequence);
     void postMessage(int type, int value1, int value2, const QString& text = QString());
     bool isRepeatedBlock(const Frame& frame);
+    void connectionClosed() override;
 
     void onIdentification(const Frame& frame);
     void onError(const Frame& frame);
