@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 #include "platform/profile_posix.h"
+#include "platform/safefile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,15 +22,11 @@ namespace {
 bool readWholeFile(const std::string& path, std::string& text)
 {
     text.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    std::string reason;
+    const int fd = openRegularFileForReading(path, reason);
     if (fd < 0)
         return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0;
-    if (ok && !S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-        ok = false;
-    }
+    bool ok = true;
     char buffer[4096];
     while (ok) {
         const ssize_t count = ::read(fd, buffer, sizeof buffer);

@@ -10,11 +10,14 @@ namespace platform {
 
 namespace {
 
+// Keeps errno for callers that tell a missing file from others.
 int fail(int fd, std::string& error, const char* what)
 {
-    error = std::string(what) + ": " + std::strerror(errno);
+    const int reason = errno;
+    error = std::string(what) + ": " + std::strerror(reason);
     if (fd >= 0)
         ::close(fd);
+    errno = reason;
     return -1;
 }
 
@@ -56,6 +59,22 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         return fail(fd, error, "fcntl");
+    error.clear();
+    return fd;
+}
+
+int openRegularFileForReading(const std::string& path, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(fd, error, "open");
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return fail(fd, error, "fstat");
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return fail(fd, error, "not a regular file");
+    }
     error.clear();
     return fd;
 }

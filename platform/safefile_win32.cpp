@@ -59,6 +59,21 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
     return fd;
 }
 
+int openRegularFileForReading(const std::string& path, std::string& error)
+{
+    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return fail(handle, error, "CreateFileW");
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        return fail(handle, error, "not a disk file");
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        return fail(handle, error, "_open_osfhandle");
+    error.clear();
+    return fd;
+}
+
 void closeFileDescriptor(int fd)
 {
     if (fd >= 0)
