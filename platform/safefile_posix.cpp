@@ -21,6 +21,22 @@ int fail(int fd, std::string& error, const char* what)
     return -1;
 }
 
+// Opens without blocking (a FIFO without peer would wait) and keeps the
+// descriptor only for a regular file; info describes it.
+int openRegular(const std::string& path, int flags, struct stat& info, std::string& error)
+{
+    const int fd = ::open(path.c_str(), flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(fd, error, "open");
+    if (::fstat(fd, &info) != 0)
+        return fail(fd, error, "fstat");
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return fail(fd, error, "not a regular file");
+    }
+    return fd;
+}
+
 } // namespace
 
 int openRegularFileForWriting(const std::string& path, std::string& error)
@@ -34,18 +50,11 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
     }
     if (errno != EEXIST)
         return fail(fd, error, "create");
-    // Not truncated at open: a FIFO or device must be refused untouched, and
-    // O_NONBLOCK keeps a FIFO without reader from blocking the open.
-    fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return fail(fd, error, "open");
+    // Not truncated at open: a FIFO or device must be refused untouched.
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return fail(fd, error, "fstat");
-    if (!S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-        return fail(fd, error, "not a regular file");
-    }
+    fd = openRegular(path, O_WRONLY | O_NOFOLLOW, info, error);
+    if (fd < 0)
+        return -1;
     if (info.st_nlink != 1) {
         errno = EMLINK;
         return fail(fd, error, "file has other links");
@@ -65,17 +74,10 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
 
 int openRegularFileForReading(const std::string& path, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return fail(fd, error, "open");
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return fail(fd, error, "fstat");
-    if (!S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-        return fail(fd, error, "not a regular file");
-    }
-    error.clear();
+    const int fd = openRegular(path, O_RDONLY, info, error);
+    if (fd >= 0)
+        error.clear();
     return fd;
 }
 

@@ -26,6 +26,16 @@ std::wstring widen(const std::string& utf8)
     return wide;
 }
 
+// The C runtime descriptor that takes the handle over.
+int toDescriptor(HANDLE handle, int flags, std::string& error)
+{
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (fd < 0)
+        return fail(handle, error, "_open_osfhandle");
+    error.clear();
+    return fd;
+}
+
 } // namespace
 
 int openRegularFileForWriting(const std::string& path, std::string& error)
@@ -52,11 +62,7 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
         return fail(handle, error, "file has other links");
     if (!SetEndOfFile(handle))
         return fail(handle, error, "SetEndOfFile");
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0)
-        return fail(handle, error, "_open_osfhandle");
-    error.clear();
-    return fd;
+    return toDescriptor(handle, _O_WRONLY | _O_BINARY, error);
 }
 
 int openRegularFileForReading(const std::string& path, std::string& error)
@@ -67,11 +73,7 @@ int openRegularFileForReading(const std::string& path, std::string& error)
         return fail(handle, error, "CreateFileW");
     if (GetFileType(handle) != FILE_TYPE_DISK)
         return fail(handle, error, "not a disk file");
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-    if (fd < 0)
-        return fail(handle, error, "_open_osfhandle");
-    error.clear();
-    return fd;
+    return toDescriptor(handle, _O_RDONLY | _O_BINARY, error);
 }
 
 void closeFileDescriptor(int fd)
