@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/applog.h"
 #include "app/paths.h"
 #include "app/tolvotool.h"
 #include "platform/ports.h"
@@ -8,7 +9,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QTimer>
@@ -16,8 +16,6 @@
 #include <memory>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcStartup, "tolvo.app")
 
 constexpr int splashMilliseconds = 2000;
 
@@ -68,7 +66,7 @@ int runMainWindow(const QString& imageDirectory)
     const QString splashFile = imageDirectory + QLatin1String("splash.png");
     const QPixmap splashPicture(splashFile);
     if (splashPicture.isNull())
-        qCInfo(lcStartup) << "No splash picture" << splashFile;
+        qCInfo(lcApp) << "No splash picture" << splashFile;
     auto splash = std::make_unique<StartSplash>(splashPicture);
     splash->showFor(splashMilliseconds);
 

@@ -1,9 +1,26 @@
 #include "history/viewhistory.h"
 
+#include "params/qorbpidman.h"
+#include "params/viewhost.h"
+
 #include <QGridLayout>
 
-ViewHistory::ViewHistory(QWidget* parent)
-    : QWidget(parent)
+namespace {
+
+constexpr int AccessLevelId = 5;
+constexpr int HistoryModeId = 113;
+constexpr int DeviceNameId = 100;
+constexpr int FirmwareId = 101;
+constexpr int HardwareId = 103;
+constexpr int SerialNumberId = 135;
+constexpr int ServiceLevel = 3;
+// Raises the wrench's access level to service level.
+const QString textAccessCode = QStringLiteral("720356");
+
+} // namespace
+
+ViewHistory::ViewHistory(QWidget* parent, ViewHost* host)
+    : ViewBase(parent, host)
     , m_content(new QWidget(this))
 {
     if (objectName().isEmpty())
@@ -16,6 +33,42 @@ ViewHistory::ViewHistory(QWidget* parent)
 
 void ViewHistory::setActive(bool active)
 {
+    clearWriteQueue();
     m_active = active;
+    setEnabled(active);
     m_content->setEnabled(active);
+    if (!active)
+        return;
+    if (host()->startParamService())
+        host()->beginParamTransfer(false);
+    prepareReadList();
+}
+
+void ViewHistory::prepareReadList()
+{
+    queues().setReadIds({AccessLevelId, HistoryModeId, DeviceNameId, FirmwareId, HardwareId, SerialNumberId});
+}
+
+void ViewHistory::onParamValue(int pid, const char* bytes, int byteCount)
+{
+    QorbPIDMan* parameters = model();
+    if (!parameters || !parameters->decodeValues(static_cast<quint32>(pid), bytes, byteCount))
+        return;
+    QString value;
+    QString unit;
+    if (!parameters->scalarValue(static_cast<quint32>(pid), value, unit, nullptr))
+        return;
+    if (pid == AccessLevelId)
+        checkAccessLevel();
+    else if (pid == HistoryModeId)
+        host()->setHistoryMode(value.toInt());
+}
+
+void ViewHistory::checkAccessLevel()
+{
+    QString value;
+    QString unit;
+    if (model() && model()->scalarValue(AccessLevelId, value, unit, nullptr) && value.toInt() >= ServiceLevel)
+        return;
+    queueWrite(AccessLevelId, textAccessCode, true);
 }
