@@ -121,7 +121,7 @@ private:
     QTreeWidgetItem* createItem(const QString& kind, const QString& name);
     QTreeWidgetItem* moduleItem(const QString& name, const QString& fileDescription);
     QString moduleDescription(const QString& module, const QString& fallback);
-    QString paramDescription(const QString& module, quint32 pid, const QString& name,
+    QString paramDescription(const QString& module, const QString& id, const QString& name,
                              const QString& fallback);
     void fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record, const QString& module);
     void startTable(const QXmlAttributes& attributes);
