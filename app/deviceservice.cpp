@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -67,22 +68,21 @@ void DeviceService::countDown(int& ticks, int id, const char* what)
     if (ticks == 0 || --ticks != 0)
         return;
     qCDebug(lcApp, "%s", what);
-    const std::uint64_t generation = m_generation;
     const QString text = QString::fromLatin1(what) + QStringLiteral("\nID: %1").arg(id);
-    m_scheduler.schedule(DeferMs, [this, generation, text] {
-        if (generation != m_generation || !m_link.isOnline())
+    later(DeferMs, [this, text] {
+        if (!m_link.isOnline())
             return;
         m_views.uncheckRefreshButtons();
         emit errorMessage(tr("Timeout"), text);
     });
 }
 
-void DeviceService::later(int delayMs, void (DeviceService::*work)())
+void DeviceService::later(int delayMs, std::function<void()> work)
 {
     const std::uint64_t generation = m_generation;
-    m_scheduler.schedule(delayMs, [this, generation, work] {
+    m_scheduler.schedule(delayMs, [this, generation, work = std::move(work)] {
         if (generation == m_generation)
-            (this->*work)();
+            work();
     });
 }
 
@@ -118,7 +118,7 @@ bool DeviceService::startParamService()
 {
     if (!m_link.isUsable())
         return false;
-    later(DeferMs, &DeviceService::paramServiceStart);
+    later(DeferMs, [this] { paramServiceStart(); });
     return true;
 }
 
@@ -133,13 +133,12 @@ void DeviceService::paramServiceOK()
     m_views.showParamProgress(false);
 }
 
-void DeviceService::reReadParam()
+void DeviceService::reReadParam(int id)
 {
-    if (m_reReadId != 0 && m_link.isUsable() && m_link.requestData(m_reReadId, 1)) {
-        m_lastRequestedId = m_reReadId;
+    if (m_link.isUsable() && m_link.requestData(id, 1)) {
+        m_lastRequestedId = id;
         m_requestTimeout = TimeoutTicks;
     }
-    m_reReadId = 0;
 }
 
 void DeviceService::beginParamTransfer(bool quiet)
@@ -316,7 +315,7 @@ void DeviceService::onTransferEnd(const QByteArray& block)
         // Parameters read while their descriptions were still arriving could
         // not be decoded: read them again.
         m_views.prepareHistoryReadList();
-        later(DeferMs, &DeviceService::paramServiceOK);
+        later(DeferMs, [this] { paramServiceOK(); });
     }
 }
 
@@ -369,10 +368,14 @@ void DeviceService::settleAcknowledge()
     handleAcknowledge();
 }
 
-// Any acknowledge ends the write being waited for, whatever it answers.
+// Any acknowledge ends the write being waited for, whatever it answers. The
+// read back is bound to its ID now, so that a second write with read back
+// within the delay does not take the place of the first.
 void DeviceService::handleAcknowledge()
 {
-    if (m_reReadId != 0)
-        later(ReReadDelayMs, &DeviceService::reReadParam);
+    if (m_reReadId != 0) {
+        const int id = std::exchange(m_reReadId, 0);
+        later(ReReadDelayMs, [this, id] { reReadParam(id); });
+    }
     m_setTimeout = 0;
 }

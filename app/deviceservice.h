@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class KaPSMessage;
 
@@ -79,12 +80,12 @@ signals:
     void errorMessage(const QString& title, const QString& text);
 
 private:
-    void later(int delayMs, void (DeviceService::*work)());
+    void later(int delayMs, std::function<void()> work);
     void countDown(int& ticks, int id, const char* what);
     void resetCounters();
     void paramServiceStart();
     void paramServiceOK();
-    void reReadParam();
+    void reReadParam(int id);
     void handleAcknowledge();
     void settleAcknowledge();
 

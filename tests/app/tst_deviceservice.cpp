@@ -152,6 +152,7 @@ private slots:
     void queuedReadsGoOneAfterAnother();
     void readAfterTimeOutOfThePrevious();
     void writeWithReReadClearedByAcknowledge();
+    void twoWritesReadBackWithinTheDelay();
     void identificationAcknowledgeTouchesNothing();
     void acknowledgeWithoutItsFrameStillCounts();
     void unansweredReadNamesItsId();
@@ -251,6 +252,20 @@ void TestDeviceService::writeWithReReadClearedByAcknowledge()
     QCOMPARE(m_link->sent.last(), QStringLiteral("DRQ 5 1"));
     QCOMPARE(m_service->lastRequestedId(), 5);
     QCOMPARE(m_service->requestTimeout(), DeviceService::TimeoutTicks);
+}
+
+void TestDeviceService::twoWritesReadBackWithinTheDelay()
+{
+    for (int id : {200, 5}) {
+        QVERIFY(m_service->setParam(id, "\x01", 1, true));
+        m_service->onAcknowledgeAnnounced();
+        m_service->onAcknowledgeFrame(false);
+        step(10);
+    }
+    step(DeviceService::ReReadDelayMs / DeviceService::TickMs);
+    QCOMPARE(m_link->sent, (QStringList{QStringLiteral("DSP 200 1"), QStringLiteral("DSP 5 1"),
+                                        QStringLiteral("DRQ 200 1"), QStringLiteral("DRQ 5 1")}));
+    QCOMPARE(m_service->lastRequestedId(), 5);
 }
 
 void TestDeviceService::identificationAcknowledgeTouchesNothing()
