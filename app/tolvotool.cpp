@@ -234,6 +234,8 @@ void TolvoTool::readReportSeparator()
 
 void TolvoTool::readSetup()
 {
+    // The data set of the last run; an empty or unreadable name loads nothing.
+    m_paramView->loadXml(m_settings.readString(setupSection, QStringLiteral("CURRENT_FILE"), QString(), false));
     m_xmlPath = m_settings.readString(setupSection, QStringLiteral("XML_PATH"), QString(), true);
     m_htmlPath = m_settings.readString(setupSection, QStringLiteral("HTML_PATH"), QString(), true);
     m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), 57600, true);

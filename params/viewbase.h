@@ -31,6 +31,12 @@ public:
     int nextRead() { return m_queues.nextRead(); }
     int nextCyclicRead() { return m_queues.nextCyclicRead(); }
 
+    // Adds a data-set file to the model. A file whose checksum does not match
+    // is loaded only when the user has it repaired. False when nothing was
+    // read (no such file, no repair); a file that breaks off while it is read
+    // keeps what came before and counts as loaded.
+    bool loadXml(const QString& fileName);
+
 protected:
     ViewHost* host() const { return m_host; }
     ParamQueues& queues() { return m_queues; }
