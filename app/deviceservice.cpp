@@ -1,6 +1,7 @@
 #include "app/deviceservice.h"
 
 #include "app/applog.h"
+#include "params/paramids.h"
 #include "protocol/kapsmessage.h"
 
 #include <QStringList>
@@ -11,12 +12,6 @@
 
 namespace {
 
-constexpr int ParamListHeaderId = 1;
-constexpr int DeviceNameId = 100;
-constexpr int FirmwareId = 101;
-constexpr int HardwareId = 103;
-constexpr int HistoryModeId = 113;
-constexpr int SerialNumberId = 135;
 constexpr std::uint32_t RecordBytes = 64;
 constexpr std::uint32_t LastBlockPercent = 101;
 // The announcement that ends the description list.
@@ -124,7 +119,7 @@ bool DeviceService::startParamService()
 
 void DeviceService::paramServiceStart()
 {
-    m_link.requestData(ParamListHeaderId, 1);
+    m_link.requestData(paramid::ListHeader, 1);
     m_paramServiceState = 0;
 }
 
@@ -243,7 +238,7 @@ void DeviceService::onParamValue(int id, const QByteArray& value)
 void DeviceService::keepIdentity(int id, const QByteArray& value)
 {
     switch (id) {
-    case ParamListHeaderId:
+    case paramid::ListHeader:
         if (m_paramServiceState != 0)
             return;
         m_paramServiceState = 1;
@@ -253,21 +248,21 @@ void DeviceService::keepIdentity(int id, const QByteArray& value)
         m_link.requestRecords(ParamListTransfer);
         m_views.setParamProgressMaximum(paramListCount());
         return;
-    case DeviceNameId:
+    case paramid::DeviceName:
         m_deviceDesignation = valueText(value);
         return;
-    case FirmwareId:
+    case paramid::Firmware:
         m_firmwareVersion = valueText(value);
         m_firmwareKind = firmwareKindOf(m_firmwareVersion);
         return;
-    case HardwareId:
+    case paramid::Hardware:
         m_hardwareVersion = valueText(value);
         return;
-    case HistoryModeId:
+    case paramid::HistoryMode:
         if (!value.isEmpty())
             m_historyMode = static_cast<std::uint8_t>(value[0]);
         return;
-    case SerialNumberId:
+    case paramid::SerialNumber:
         m_serialNumber = valueText(value);
         return;
     default:

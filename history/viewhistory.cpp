@@ -1,5 +1,6 @@
 #include "history/viewhistory.h"
 
+#include "params/paramids.h"
 #include "params/qorbpidman.h"
 #include "params/viewhost.h"
 
@@ -7,12 +8,6 @@
 
 namespace {
 
-constexpr int AccessLevelId = 5;
-constexpr int HistoryModeId = 113;
-constexpr int DeviceNameId = 100;
-constexpr int FirmwareId = 101;
-constexpr int HardwareId = 103;
-constexpr int SerialNumberId = 135;
 constexpr int ServiceLevel = 3;
 // Raises the wrench's access level to service level.
 const QString textAccessCode = QStringLiteral("720356");
@@ -46,7 +41,8 @@ void ViewHistory::setActive(bool active)
 
 void ViewHistory::prepareReadList()
 {
-    queues().setReadIds({AccessLevelId, HistoryModeId, DeviceNameId, FirmwareId, HardwareId, SerialNumberId});
+    queues().setReadIds({paramid::AccessLevel, paramid::HistoryMode, paramid::DeviceName, paramid::Firmware,
+                         paramid::Hardware, paramid::SerialNumber});
 }
 
 void ViewHistory::onParamValue(int pid, const char* bytes, int byteCount)
@@ -58,9 +54,9 @@ void ViewHistory::onParamValue(int pid, const char* bytes, int byteCount)
     QString unit;
     if (!parameters->scalarValue(static_cast<quint32>(pid), value, unit, nullptr))
         return;
-    if (pid == AccessLevelId)
+    if (pid == paramid::AccessLevel)
         checkAccessLevel();
-    else if (pid == HistoryModeId)
+    else if (pid == paramid::HistoryMode)
         host()->setHistoryMode(value.toInt());
 }
 
@@ -68,7 +64,8 @@ void ViewHistory::checkAccessLevel()
 {
     QString value;
     QString unit;
-    if (model() && model()->scalarValue(AccessLevelId, value, unit, nullptr) && value.toInt() >= ServiceLevel)
+    if (model() && model()->scalarValue(paramid::AccessLevel, value, unit, nullptr)
+        && value.toInt() >= ServiceLevel)
         return;
-    queueWrite(AccessLevelId, textAccessCode, true);
+    queueWrite(paramid::AccessLevel, textAccessCode, true);
 }
