@@ -2,6 +2,7 @@
 
 #include "app/applog.h"
 #include "params/paramids.h"
+#include "params/qorbpidman.h"
 #include "protocol/kapsmessage.h"
 
 #include <QStringList>
@@ -9,6 +10,9 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+// The model encodes no value that could not be sent.
+static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/serviceports.h"
+#include "protocol/frame.h"
 #include "protocol/qorbpiderror.h"
 
 #include <QByteArray>
@@ -28,8 +29,8 @@ public:
     static constexpr int TimeoutTicks = 100;
     static constexpr int ReReadDelayMs = 2000;
     static constexpr int DeferMs = 500;
-    // What one "DSP" frame carries after the ID and length.
-    static constexpr int MaxValueBytes = 1020;
+    // What one "DSP" frame carries after its mnemonic, ID and length.
+    static constexpr int MaxValueBytes = frame::MaxPayload - 3 - 2 - 2;
     // The number under which the history block is requested and announced.
     static constexpr int HistoryTransfer = 0xFFF0;
     static constexpr int ParamListTransfer = 0xFFFF;
