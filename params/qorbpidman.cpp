@@ -197,6 +197,8 @@ bool QorbPIDMan::scalarValue(quint32 pid, QString& value, QString& unit, QString
 bool QorbPIDMan::tableValue(quint32 pid, QTableWidget& table, QString& unit, QString* name) const
 {
     table.clear();
+    table.setRowCount(0);
+    table.setColumnCount(0);
     unit.clear();
     const QTreeWidgetItem* param = findParam(pid);
     if (param == nullptr)
