@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QorbPIDMan model(&tree, nullptr);
     std::size_t pos = 0;
     while (pos + 2 <= size) {
-        const std::size_t length = std::min<std::size_t>(data[pos] | (data[pos + 1] << 8U), size - pos - 2);
+        const std::size_t announced = std::size_t{data[pos]} | std::size_t{data[pos + 1]} << 8U;
+        const std::size_t length = std::min(announced, size - pos - 2);
         const char* record = reinterpret_cast<const char*>(data + pos + 2);
         pos += 2 + length;
         if (!model.addParamInfo(record, static_cast<qsizetype>(length)) || length < 8)

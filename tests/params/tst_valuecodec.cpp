@@ -79,6 +79,7 @@ void TestValueCodec::formatValue_data()
     row("s32 -1234, 3 decimals", TypeS32, 0x03, "2efbffff", "-1.234", 4);
     row("float 1.5, 2 decimals", TypeFloat, 0x02, "0000c03f", "1.50", 4);
     row("float ignores hex display", TypeFloat, 0x09, "0000c03f", "1.5", 4);
+    row("char ignores hex display", TypeChar, 0x08, "41", "A", 1);
     row("unknown type reads nothing", 0x20, 0x00, "0102", "", 0);
     row("u16 cut short", TypeU16, 0x00, "01", "", 0);
     row("u32 cut short", TypeU32, 0x00, "010203", "", 0);
@@ -154,6 +155,7 @@ void TestValueCodec::parseValue_data()
     row("float 1.5", TypeFloat, 0x02, "1.5", true, 0x3FC00000);
     row("float -0.25", TypeFloat, 0x00, "-0.25", true, 0xBE800000);
     row("float ignores hex display", TypeFloat, 0x08, "2", true, 0x40000000);
+    row("character ignores hex display", TypeChar, 0x08, "A", true, 0x41);
     row("float nan refused", TypeFloat, 0x00, "nan", false, 0);
     row("float beyond single refused", TypeFloat, 0x00, "1e39", false, 0);
 }
