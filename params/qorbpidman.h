@@ -118,12 +118,15 @@ public:
 private:
     struct TableState;
 
+    // Under the cursor, or at top level without one.
+    void attach(QTreeWidgetItem* item);
     QTreeWidgetItem* createItem(const QString& kind, const QString& name);
     QTreeWidgetItem* moduleItem(const QString& name, const QString& fileDescription);
     QString moduleDescription(const QString& module, const QString& fallback);
     QString paramDescription(const QString& module, const QString& id, const QString& name,
                              const QString& fallback);
     void fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record, const QString& module);
+    void fillTableItems(QTreeWidgetItem* param, int rowCount, int columnCount, const QStringList& cells);
     void startTable(const QXmlAttributes& attributes);
     void endCell();
     void resetParseState();

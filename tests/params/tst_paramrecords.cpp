@@ -281,6 +281,16 @@ void TestParamRecords::modelStaysConsistentDuringDownload()
         const QByteArray bytes = serializeParamRecord(record);
         QVERIFY(model.addParamInfo(bytes.constData(), bytes.size()));
     }
+    // A third download with the same shapes brings new values only.
+    for (quint32 pid = 1; pid <= 20; ++pid) {
+        ParamRecord record = tableRecord(pid, TypeU8, 2, 2, QByteArray::fromHex("05060708"));
+        record.module = QStringLiteral("Module %1").arg(pid % 4);
+        const QByteArray bytes = serializeParamRecord(record);
+        QVERIFY(model.addParamInfo(bytes.constData(), bytes.size()));
+    }
+    QCOMPARE(model.findParam(7)->child(1)->child(1)->text(QorbPIDMan::ColValue), QStringLiteral("8"));
+    QCOMPARE(model.findParam(7)->text(QorbPIDMan::ColValue), QStringLiteral("5"));
+    QVERIFY(model.findParam(7)->child(1)->child(1)->isHidden());
     model.applyFilter();
     QCOMPARE(tree.topLevelItemCount(), 4);
     int params = 0;
