@@ -71,6 +71,34 @@ void hideWithChildren(const QList<QTreeWidgetItem*>& items)
     }
 }
 
+void fillTableItems(QTreeWidgetItem* param, int rowCount, int columnCount, const QStringList& cells)
+{
+    // The same wrench describes the same table on every connection: its
+    // items then only take the new texts.
+    bool sameShape = param->childCount() == rowCount;
+    for (int r = 0; sameShape && r < rowCount; ++r)
+        sameShape = param->child(r)->childCount() == columnCount;
+    if (sameShape) {
+        for (int r = 0; r < rowCount; ++r) {
+            for (int c = 0; c < columnCount; ++c)
+                param->child(r)->child(c)->setText(QorbPIDMan::ColValue, cells.at(r * columnCount + c));
+        }
+        return;
+    }
+    qDeleteAll(param->takeChildren());
+    QList<QTreeWidgetItem*> rowItems;
+    for (int r = 0; r < rowCount; ++r) {
+        QTreeWidgetItem* rowItem = newItem(QorbPIDMan::KindRow, cellName(r + 1, rowCount));
+        for (int c = 0; c < columnCount; ++c) {
+            QTreeWidgetItem* cell = newItem(QorbPIDMan::KindCell, cellName(c + 1, columnCount));
+            cell->setText(QorbPIDMan::ColValue, cells.at(r * columnCount + c));
+            rowItem->addChild(cell);
+        }
+        rowItems.append(rowItem);
+    }
+    param->addChildren(rowItems);
+}
+
 QString tr(const char* text)
 {
     return QCoreApplication::translate("QorbPIDMan", text);
@@ -312,7 +340,7 @@ bool QorbPIDMan::addParamInfo(const char* data, qsizetype size)
         param = newItem(KindParam, record.name);
     else if (param->parent() != module)
         param->parent()->removeChild(param);
-    fillParamFromRecord(param, record, record.module);
+    fillParamFromRecord(param, record);
     if (param->parent() == nullptr)
         module->addChild(param);
     QList<QTreeWidgetItem*> rowItems;
@@ -323,8 +351,7 @@ bool QorbPIDMan::addParamInfo(const char* data, qsizetype size)
     return true;
 }
 
-void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record,
-                                     const QString& module)
+void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record)
 {
     const QString id = QString::asprintf("%u", record.pid);
     param->setText(ColName, record.name);
@@ -333,7 +360,7 @@ void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& 
     param->setText(ColAttr, hexWordText(record.attr));
     param->setText(ColAccess, hexWordText(record.access));
     param->setText(ColInfo, hexWordText(record.info));
-    param->setText(ColDescription, paramDescription(module, id, record.name, record.description));
+    param->setText(ColDescription, paramDescription(record.module, id, record.name, record.description));
     param->setText(ColMin, recordLimitText(record, record.min));
     param->setText(ColMax, recordLimitText(record, record.max));
     const QStringList cells = recordCellTexts(record);
@@ -359,33 +386,6 @@ void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& 
     param->setText(ColMore, summary.marker(type));
 }
 
-void QorbPIDMan::fillTableItems(QTreeWidgetItem* param, int rowCount, int columnCount, const QStringList& cells)
-{
-    // The same wrench describes the same table on every connection: its
-    // items then only take the new texts.
-    bool sameShape = param->childCount() == rowCount;
-    for (int r = 0; sameShape && r < rowCount; ++r)
-        sameShape = param->child(r)->childCount() == columnCount;
-    if (sameShape) {
-        for (int r = 0; r < rowCount; ++r) {
-            for (int c = 0; c < columnCount; ++c)
-                param->child(r)->child(c)->setText(ColValue, cells.at(r * columnCount + c));
-        }
-        return;
-    }
-    qDeleteAll(param->takeChildren());
-    QList<QTreeWidgetItem*> rowItems;
-    for (int r = 0; r < rowCount; ++r) {
-        QTreeWidgetItem* rowItem = newItem(KindRow, cellName(r + 1, rowCount));
-        for (int c = 0; c < columnCount; ++c) {
-            QTreeWidgetItem* cell = newItem(KindCell, cellName(c + 1, columnCount));
-            cell->setText(ColValue, cells.at(r * columnCount + c));
-            rowItem->addChild(cell);
-        }
-        rowItems.append(rowItem);
-    }
-    param->addChildren(rowItems);
-}
 
 void QorbPIDMan::resetParseState()
 {
