@@ -123,6 +123,11 @@ void TestQorbPIDMan::findParamComparesTheDecimalText()
     QVERIFY(!m_model->findParam(9));
     QCOMPARE(m_model->findParam(2)->text(QorbPIDMan::ColId), QStringLiteral("2"));
     QVERIFY(!m_model->findParam(4294967295U));
+    bool ok = true;
+    QCOMPARE(QorbPIDMan::parseValue(nullptr, QStringLiteral("5"), &ok), 0U);
+    QVERIFY(!ok);
+    QCOMPARE(QorbPIDMan::parseValue(m_model->findParam(1), QStringLiteral("1.5"), &ok), 15U);
+    QVERIFY(ok);
 }
 
 void TestQorbPIDMan::decodeValues_data()
