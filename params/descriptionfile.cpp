@@ -11,10 +11,22 @@
 
 namespace {
 
-// Ini names compare ignoring the case of A to Z only.
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Ini names lose their blanks and tabs at either end and compare ignoring the
+// case of A to Z only.
 QString loweredName(const QString& name)
 {
-    QString result = name.trimmed();
+    qsizetype first = 0;
+    qsizetype last = name.size();
+    while (first < last && isBlank(name.at(first)))
+        ++first;
+    while (last > first && isBlank(name.at(last - 1)))
+        --last;
+    QString result = name.mid(first, last - first);
     for (QChar& c : result) {
         if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
             c = QChar(c.unicode() + 32);
@@ -84,12 +96,14 @@ bool DescriptionFile::flush()
     if (m_pending.isEmpty())
         return true;
     namespace profiletext = platform::profiletext;
+    // A file that exists but cannot be read is never replaced: its entries would be lost.
     QFile current(m_source.fileName());
-    if (current.exists() && !current.open(QIODevice::ReadOnly)) {
+    const bool readable = current.open(QIODevice::ReadOnly);
+    if (!readable && current.exists()) {
         qCWarning(lcParams) << "Cannot read" << m_source.fileName();
         return false;
     }
-    std::string text = current.readAll().toStdString();
+    std::string text = readable ? current.readAll().toStdString() : std::string();
     std::map<std::string, std::vector<profiletext::Entry>> bySection;
     std::vector<std::string> sectionOrder;
     for (const Pending& entry : std::as_const(m_pending)) {

@@ -49,6 +49,56 @@ QString cellName(int number, int count)
     return QStringLiteral("%1[%2]").arg(number).arg(count);
 }
 
+// An item outside the tree: filled before it goes in, it spares the tree a
+// change notice per column.
+QTreeWidgetItem* newItem(const QString& kind, const QString& name)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setText(QorbPIDMan::ColName, name);
+    item->setData(QorbPIDMan::ColName, Qt::UserRole, kind);
+    item->setTextAlignment(QorbPIDMan::ColId, Qt::AlignHCenter);
+    item->setTextAlignment(QorbPIDMan::ColValue, Qt::AlignHCenter);
+    return item;
+}
+
+// Rows and cells are never shown; an item is hidden once it is in the tree.
+void hideWithChildren(const QList<QTreeWidgetItem*>& items)
+{
+    for (QTreeWidgetItem* item : items) {
+        item->setHidden(true);
+        for (int i = 0; i < item->childCount(); ++i)
+            item->child(i)->setHidden(true);
+    }
+}
+
+void fillTableItems(QTreeWidgetItem* param, int rowCount, int columnCount, const QStringList& cells)
+{
+    // The same wrench describes the same table on every connection: its
+    // items then only take the new texts.
+    bool sameShape = param->childCount() == rowCount;
+    for (int r = 0; sameShape && r < rowCount; ++r)
+        sameShape = param->child(r)->childCount() == columnCount;
+    if (sameShape) {
+        for (int r = 0; r < rowCount; ++r) {
+            for (int c = 0; c < columnCount; ++c)
+                param->child(r)->child(c)->setText(QorbPIDMan::ColValue, cells.at(r * columnCount + c));
+        }
+        return;
+    }
+    qDeleteAll(param->takeChildren());
+    QList<QTreeWidgetItem*> rowItems;
+    for (int r = 0; r < rowCount; ++r) {
+        QTreeWidgetItem* rowItem = newItem(QorbPIDMan::KindRow, cellName(r + 1, rowCount));
+        for (int c = 0; c < columnCount; ++c) {
+            QTreeWidgetItem* cell = newItem(QorbPIDMan::KindCell, cellName(c + 1, columnCount));
+            cell->setText(QorbPIDMan::ColValue, cells.at(r * columnCount + c));
+            rowItem->addChild(cell);
+        }
+        rowItems.append(rowItem);
+    }
+    param->addChildren(rowItems);
+}
+
 QString tr(const char* text)
 {
     return QCoreApplication::translate("QorbPIDMan", text);
@@ -197,6 +247,8 @@ bool QorbPIDMan::scalarValue(quint32 pid, QString& value, QString& unit, QString
 bool QorbPIDMan::tableValue(quint32 pid, QTableWidget& table, QString& unit, QString* name) const
 {
     table.clear();
+    table.setRowCount(0);
+    table.setColumnCount(0);
     unit.clear();
     const QTreeWidgetItem* param = findParam(pid);
     if (param == nullptr)
@@ -228,13 +280,18 @@ void QorbPIDMan::applyFilter()
     }
 }
 
+void QorbPIDMan::attach(QTreeWidgetItem* item)
+{
+    if (m_cursor != nullptr)
+        m_cursor->addChild(item);
+    else
+        m_tree->addTopLevelItem(item);
+}
+
 QTreeWidgetItem* QorbPIDMan::createItem(const QString& kind, const QString& name)
 {
-    auto* item = m_cursor != nullptr ? new QTreeWidgetItem(m_cursor) : new QTreeWidgetItem(m_tree);
-    item->setText(ColName, name);
-    item->setData(ColName, Qt::UserRole, kind);
-    item->setTextAlignment(ColId, Qt::AlignHCenter);
-    item->setTextAlignment(ColValue, Qt::AlignHCenter);
+    QTreeWidgetItem* item = newItem(kind, name);
+    attach(item);
     return item;
 }
 
@@ -276,21 +333,25 @@ bool QorbPIDMan::addParamInfo(const char* data, qsizetype size)
     QTreeWidgetItem* module = moduleItem(record.module, record.description);
     if (!record.hasValue())
         return false;
+    // A known ID is updated in its place, or moved to its new module; a new
+    // item is filled before it goes into the tree.
     QTreeWidgetItem* param = findParam(record.pid);
-    if (param == nullptr) {
-        m_cursor = module;
-        param = createItem(KindParam, record.name);
-    } else if (param->parent() != module) {
+    if (param == nullptr)
+        param = newItem(KindParam, record.name);
+    else if (param->parent() != module)
         param->parent()->removeChild(param);
+    fillParamFromRecord(param, record);
+    if (param->parent() == nullptr)
         module->addChild(param);
-    }
-    fillParamFromRecord(param, record, record.module);
-    m_cursor = nullptr;
+    QList<QTreeWidgetItem*> rowItems;
+    for (int r = 0; r < param->childCount(); ++r)
+        rowItems.append(param->child(r));
+    hideWithChildren(rowItems);
+    param->setExpanded(true);
     return true;
 }
 
-void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record,
-                                     const QString& module)
+void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record)
 {
     const QString id = QString::asprintf("%u", record.pid);
     param->setText(ColName, record.name);
@@ -299,41 +360,32 @@ void QorbPIDMan::fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& 
     param->setText(ColAttr, hexWordText(record.attr));
     param->setText(ColAccess, hexWordText(record.access));
     param->setText(ColInfo, hexWordText(record.info));
-    param->setText(ColDescription, paramDescription(module, id, record.name, record.description));
+    param->setText(ColDescription, paramDescription(record.module, id, record.name, record.description));
     param->setText(ColMin, recordLimitText(record, record.min));
     param->setText(ColMax, recordLimitText(record, record.max));
-    qDeleteAll(param->takeChildren());
     const QStringList cells = recordCellTexts(record);
     if (isScalar(record.attr)) {
+        qDeleteAll(param->takeChildren());
         param->setText(ColValue, cells.value(0));
         param->setText(ColCols, QString());
         param->setText(ColMore, QString());
-    } else {
-        const int rowCount = static_cast<int>(rows(record.attr));
-        const int columnCount = static_cast<int>(columns(record.attr));
-        TableSummary summary;
-        m_cursor = param;
-        for (int r = 1; r <= rowCount; ++r) {
-            QTreeWidgetItem* rowItem = createItem(KindRow, cellName(r, rowCount));
-            rowItem->setHidden(true);
-            m_cursor = rowItem;
-            for (int c = 1; c <= columnCount; ++c) {
-                const QString& text = cells.at((r - 1) * columnCount + (c - 1));
-                QTreeWidgetItem* cell = createItem(KindCell, cellName(c, columnCount));
-                cell->setHidden(true);
-                cell->setText(ColValue, text);
-                summary.addCell(r, c, text);
-            }
-            summary.endRow(r);
-            m_cursor = param;
-        }
-        const quint8 type = valueType(record.attr);
-        param->setText(ColCols, QString::asprintf("%d", columnCount));
-        param->setText(ColValue, summary.value(type));
-        param->setText(ColMore, summary.marker(type));
+        return;
     }
-    param->setExpanded(true);
+    const int rowCount = static_cast<int>(rows(record.attr));
+    const int columnCount = static_cast<int>(columns(record.attr));
+    TableSummary summary;
+    for (int r = 1; r <= rowCount; ++r) {
+        for (int c = 1; c <= columnCount; ++c)
+            summary.addCell(r, c, cells.at((r - 1) * columnCount + (c - 1)));
+        summary.endRow(r);
+    }
+    fillTableItems(param, rowCount, columnCount, cells);
+    const quint8 type = valueType(record.attr);
+    param->setText(ColCols, QString::asprintf("%d", columnCount));
+    param->setText(ColValue, summary.value(type));
+    param->setText(ColMore, summary.marker(type));
 }
+
 
 void QorbPIDMan::resetParseState()
 {
@@ -378,7 +430,7 @@ bool QorbPIDMan::startElement(const QString&, const QString&, const QString& qNa
     } else if (qName == QLatin1String("PARAM")) {
         const QString name = attribute(attributes, "NAME");
         const QString id = attribute(attributes, "ID");
-        QTreeWidgetItem* param = createItem(KindParam, name);
+        QTreeWidgetItem* param = newItem(KindParam, name);
         param->setText(ColId, id);
         param->setText(ColUnit, attribute(attributes, "UNIT"));
         param->setText(ColAttr, attribute(attributes, "ATTR"));
@@ -386,6 +438,7 @@ bool QorbPIDMan::startElement(const QString&, const QString&, const QString& qNa
         param->setText(ColInfo, attribute(attributes, "INFO"));
         param->setText(ColDescription,
                        paramDescription(m_moduleName, id, name, attribute(attributes, "DESCR")));
+        attach(param);
         m_cursor = param;
     } else if (qName == QLatin1String("VALUE")) {
         if (m_cursor != nullptr) {

@@ -80,7 +80,7 @@ public:
 
     // Sets the value, or every cell, of parameter pid from device bytes. False
     // for no data, an unknown ID, or data that ends before the table does
-    // (rows decoded so far keep their new texts).
+    // (complete rows keep their new texts, a row cut short its old ones).
     bool decodeValues(quint32 pid, const char* data, qsizetype size);
 
     // A scalar parameter's value and unit, and its name when name is given.
@@ -118,12 +118,14 @@ public:
 private:
     struct TableState;
 
+    // Under the cursor, or at top level without one.
+    void attach(QTreeWidgetItem* item);
     QTreeWidgetItem* createItem(const QString& kind, const QString& name);
     QTreeWidgetItem* moduleItem(const QString& name, const QString& fileDescription);
     QString moduleDescription(const QString& module, const QString& fallback);
     QString paramDescription(const QString& module, const QString& id, const QString& name,
                              const QString& fallback);
-    void fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record, const QString& module);
+    void fillParamFromRecord(QTreeWidgetItem* param, const ParamRecord& record);
     void startTable(const QXmlAttributes& attributes);
     void endCell();
     void resetParseState();

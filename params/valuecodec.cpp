@@ -209,12 +209,14 @@ bool parseValue(const QString& input, quint32 attr, quint32 info, quint32& raw)
     const quint8 type = valueType(attr);
     const QString text = input.trimmed();
     raw = 0;
+    // Characters and floats are shown as such whatever the display format,
+    // so they are read back as such.
     if (type == TypeFloat)
         return parseFloat(text, raw);
-    if (isHexDisplay(info))
-        return parseHex(text, type, raw);
     if (type == TypeChar)
         return parseCharacter(input, raw);
+    if (isHexDisplay(info))
+        return parseHex(text, type, raw);
     if (decimals(info) > 0)
         return parseScaled(text, type, decimals(info), raw);
     return parseInteger(text, type, raw);

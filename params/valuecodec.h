@@ -55,10 +55,11 @@ private:
 // is not all there yields "" and fails the cursor.
 QString formatValue(ByteReader& cursor, quint32 attr, quint32 info);
 
-// The display text as raw value. Hexadecimal display: base 16 ("0x"
-// allowed); character: the first character's 8-bit code, 0 for ""; float: the
-// IEEE single bits of the number; decimals d > 0: the number times 10^d,
-// rounded half away from zero; else a decimal integer. False for a text that
+// The display text as raw value. Character: the first character's 8-bit
+// code, 0 for ""; float: the IEEE single bits of the number; hexadecimal
+// display: base 16 ("0x" allowed); decimals d > 0: the number times 10^d,
+// rounded half away from zero; else a decimal integer. Characters and floats
+// read back as they are shown, whatever INFO says. False for a text that
 // is no number or lies outside the type's range.
 bool parseValue(const QString& text, quint32 attr, quint32 info, quint32& raw);
 
