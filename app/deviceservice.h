@@ -39,8 +39,12 @@ public:
 
     void tick();
 
+    // Reads and writes are refused (false, nothing sent) unless the wrench is
+    // connected and identified; each is watched by its own time-out. A value
+    // longer than one frame carries is refused with a message.
     bool requestParam(int id);
     bool setParam(int id, const char* value, int length, bool reRead);
+    // The description download, 500 ms later.
     bool startParamService();
     void beginParamTransfer(bool quiet);
     void endParamTransfer(bool quiet);
