@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev)
-test_pkgs=(fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix)
+test_pkgs=(python3 fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix)
 run_pkgs=(fonts-dejavu-core xvfb xdotool imagemagick socat inotify-tools)
 
 wanted=()
