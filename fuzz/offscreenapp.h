@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <memory>
 
 // The font library keeps allocations for the life of the process, as the
 // tests' leak suppressions say.
@@ -19,4 +23,13 @@ inline void startOffscreenApplication(const char* name)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.warning=false"));
+}
+
+// A scratch folder in memory where there is one: the files are rewritten for
+// every input, and a disk would make every rename wait for its sync.
+inline std::unique_ptr<QTemporaryDir> scratchFolder()
+{
+    const QString memory = QStringLiteral("/dev/shm");
+    const QString base = QDir(memory).exists() ? memory : QDir::tempPath();
+    return std::make_unique<QTemporaryDir>(base + QStringLiteral("/tolvo-fuzz-XXXXXX"));
 }

@@ -6,7 +6,6 @@
 #include "params/qorbpidman.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstdint>
@@ -15,6 +14,7 @@
 namespace {
 
 std::unique_ptr<QTemporaryDir> folder;
+std::unique_ptr<QTreeWidget> tree;
 const QString prefix = QStringLiteral("<!-- CHECKSUM=");
 const QString suffix = QStringLiteral(" -->");
 
@@ -23,7 +23,8 @@ const QString suffix = QStringLiteral(" -->");
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     startOffscreenApplication("fuzz_datasetxml");
-    folder = std::make_unique<QTemporaryDir>();
+    folder = scratchFolder();
+    tree = std::make_unique<QTreeWidget>();
     return 0;
 }
 
@@ -37,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.close();
 
     QorbCRC32::verifyChecksum(fileName, prefix, suffix);
-    QTreeWidget tree;
-    QorbPIDMan model(&tree, nullptr);
+    tree->clear();
+    QorbPIDMan model(tree.get(), nullptr);
     model.parseXml(fileName);
     model.applyFilter();
     if (!QorbCRC32::repairChecksum(fileName, prefix, suffix) || !QorbCRC32::verifyChecksum(fileName, prefix, suffix))

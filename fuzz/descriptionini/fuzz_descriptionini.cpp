@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +28,7 @@ struct Lookup {
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     startOffscreenApplication("fuzz_descriptionini");
-    folder = std::make_unique<QTemporaryDir>();
+    folder = scratchFolder();
     return 0;
 }
 
