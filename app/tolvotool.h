@@ -76,10 +76,11 @@ public slots:
 protected:
     void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void placeOnScreen();
+    void styleButtons();
     void createViews();
     void readReportSeparators();
     void readSetup();
@@ -127,8 +128,6 @@ private:
     QStringList m_deferredErrors;
     // Acknowledges announced (1151) whose frame has not been seen yet.
     int m_acknowledgesAwaitingFrame = 0;
-    int m_paintedWidth = 0;
-    int m_paintedHeight = 0;
     std::unique_ptr<Ui::TolvoTool> m_form;
     QTimer m_reReadTimer;
     QScrollArea* m_scrollArea = nullptr;
