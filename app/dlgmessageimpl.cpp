@@ -4,11 +4,15 @@
 #include "ui_dlgmessageimpl.h"
 
 #include <QPixmap>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
 
 namespace {
+
+// Room left on the screen for a window frame's title bar.
+constexpr int TitleBarAllowance = 40;
 
 struct MessageKind {
     const char* kind;
@@ -74,13 +78,30 @@ void DlgMessageImpl::setMessage(const QString& kind, const QString& title, const
     m_form->labelInfo->setText(text);
     setCaptions(buttons);
 
-    m_form->labelInfo->adjustSize();
+    fitText();
     const QSize byRule(m_form->labelInfo->width() + 3 * m_form->labelIcon->width(),
                        m_form->labelInfo->height() + 3 * m_form->labelIcon->height());
     // Never smaller than the visible buttons need.
     setFixedSize(byRule.expandedTo(m_form->vboxLayout->minimumSize()));
     if (m_form->pushButtonOK->isVisibleTo(this))
         m_form->pushButtonOK->setFocus();
+}
+
+// The box grows with its text, but never beyond two thirds of the screen's
+// width or past its height: a longer text is wrapped, and cut at the bottom.
+void DlgMessageImpl::fitText()
+{
+    QLabel* info = m_form->labelInfo;
+    info->setWordWrap(false);
+    info->adjustSize();
+    const QRect available = screen()->availableGeometry();
+    const QSize room = QSize(available.width() * 2 / 3, available.height())
+        - QSize(3 * m_form->labelIcon->width(), 3 * m_form->labelIcon->height() + TitleBarAllowance);
+    if (info->width() > room.width()) {
+        info->setWordWrap(true);
+        info->resize(room.width(), info->heightForWidth(room.width()));
+    }
+    info->resize(info->size().boundedTo(room));
 }
 
 void DlgMessageImpl::setCaptions(const QString& buttons)

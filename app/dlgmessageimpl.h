@@ -34,6 +34,7 @@ public slots:
 
 private:
     void setCaptions(const QString& buttons);
+    void fitText();
 
     std::unique_ptr<Ui::DlgMessage> m_form;
     QString m_iconDirectory;

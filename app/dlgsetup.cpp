@@ -99,6 +99,8 @@ void DlgSetup::buildForm()
     m_labelComPortVal->setObjectName(QStringLiteral("labelComPortVal"));
     m_labelComPortVal->setGeometry(190, 104, 73, 21);
     m_labelComPortVal->setFixedHeight(21);
+    // The port name comes from the settings file: never markup.
+    m_labelComPortVal->setTextFormat(Qt::PlainText);
     m_labelComPortVal->setAlignment(Qt::AlignCenter);
     m_labelComPortVal->setMargin(1);
     m_labelComPortVal->setStyleSheet(QStringLiteral(

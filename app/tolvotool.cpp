@@ -3,6 +3,7 @@
 #include "app/applog.h"
 #include "app/dlgsetup.h"
 #include "app/paths.h"
+#include "app/statuslabel.h"
 #include "app/wrenchmessage.h"
 #include "comm/comevents.h"
 #include "history/viewhistory.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
@@ -83,6 +83,7 @@ TolvoTool::TolvoTool(QWidget* parent)
     // Before the form: widgets with a style sheet do not follow a later font.
     setFont(toolFont());
     m_form->setupUi(this);
+    styleButtons();
     placeOnScreen();
     createViews();
 
@@ -123,8 +124,22 @@ void TolvoTool::placeOnScreen()
     const int w = qMin(pictureWidth, available.width());
     const int h = qMin(pictureHeight, available.height());
     setGeometry(0, TitleBarHeight, w, h - TitleBarHeight);
-    m_paintedWidth = 0;
-    m_paintedHeight = 0;
+}
+
+// The form's button style paints every state alike and sets the text edge to
+// edge: a disabled button takes the style file's disabled colours (the
+// palette's without a style object), and the text keeps some air.
+void TolvoTool::styleButtons()
+{
+    const StyleTemplate* style = StyleTemplate::instance();
+    const QColor background = style ? style->namedColor(QStringLiteral("DisabledBgndColor"))
+                                    : palette().color(QPalette::Disabled, QPalette::Button);
+    const QColor text = style ? style->namedColor(QStringLiteral("DisabledTextColor"))
+                              : palette().color(QPalette::Disabled, QPalette::ButtonText);
+    const QString rules = QStringLiteral("\n*{padding:0px 6px;}\n:disabled{color:%1;background-color:%2;}")
+                              .arg(text.name(), background.name());
+    for (QPushButton* button : {m_form->pushButtonOnline, m_form->pushButtonSetup, m_form->pushButtonExit})
+        button->setStyleSheet(button->styleSheet() + rules);
 }
 
 // The history view and the parameter view read their separators while they
@@ -278,17 +293,14 @@ void TolvoTool::resetConnection()
 void TolvoTool::updateStatusText()
 {
     if (m_online) {
-        m_form->labelCommunication->setText(
-            QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
-                           "font-weight:600;color:#000000;border-style:dashed;\">")
-            + tr("Connected with  ") + QLatin1Char(' ') + m_deviceName.toHtmlEscaped()
-            + tr(" Version ") + m_deviceVersion.toHtmlEscaped() + QLatin1Char(' ')
-            + m_deviceExtra.toHtmlEscaped() + QLatin1String("</span>"));
+        m_form->labelCommunication->setStatus(
+            QStringLiteral("font-size:9pt;font-family:'Arial';font-weight:600;color:#000000;border-style:dashed;"),
+            tr("Connected with  ") + QLatin1Char(' ') + m_deviceName + tr(" Version ") + m_deviceVersion
+                + QLatin1Char(' ') + m_deviceExtra);
     } else {
-        m_form->labelCommunication->setText(
-            QStringLiteral("<span style=\"font-size:9pt;font-family:'Arial';"
-                           "font-style:normal;color:#FF2211\">")
-            + tr("Device is not connected ...") + QLatin1String("</span>"));
+        m_form->labelCommunication->setStatus(
+            QStringLiteral("font-size:9pt;font-family:'Arial';font-style:normal;color:#FF2211"),
+            tr("Device is not connected ..."));
     }
 }
 
@@ -385,13 +397,11 @@ void TolvoTool::keyPressEvent(QKeyEvent* event)
     event->ignore();
 }
 
-void TolvoTool::paintEvent(QPaintEvent* event)
+// Here rather than when painting: a window made smaller than the scroll
+// area's old height would be covered by it and never painted again.
+void TolvoTool::resizeEvent(QResizeEvent* event)
 {
-    QWidget::paintEvent(event);
-    if (width() == m_paintedWidth && height() == m_paintedHeight)
-        return;
-    m_paintedWidth = width();
-    m_paintedHeight = height();
+    QWidget::resizeEvent(event);
     if (!m_background.isNull()) {
         const QPixmap scaled = m_background.scaled(size(), Qt::KeepAspectRatioByExpanding,
                                                    Qt::SmoothTransformation);

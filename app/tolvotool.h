@@ -100,10 +100,11 @@ public slots:
 protected:
     void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void placeOnScreen();
+    void styleButtons();
     void createViews();
     void readReportSeparator();
     void readSetup();
@@ -135,8 +136,6 @@ private:
     // open; shown once that box has closed and been answered, so that no
     // failure goes unreported.
     QList<std::pair<QString, QString>> m_deferredErrors;
-    int m_paintedWidth = 0;
-    int m_paintedHeight = 0;
     std::unique_ptr<Ui::TolvoTool> m_form;
     QScrollArea* m_scrollArea = nullptr;
     QorbComObserver m_observer;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -83,6 +84,8 @@ private slots:
     void unknownKindLeavesTheFormEmpty();
     void knownKindShowsScaledIconAndTitle();
     void longTextWidensByTheRule();
+    void overlongTextWrapsWithinTheScreen_data();
+    void overlongTextWrapsWithinTheScreen();
     void enterTriggersTheFirstCaption();
     void markupShowsLiterally();
     void parentDeletedWhileOpen();
@@ -266,8 +269,7 @@ void TstDlgMessage::knownKindShowsScaledIconAndTitle()
 
 void TstDlgMessage::longTextWidensByTheRule()
 {
-    const QString longText = QStringLiteral("The wrench reported an error while the history was read: ")
-                           + QString(60, QLatin1Char('W'));
+    const QString longText = QStringLiteral("History read error: ") + QString(12, QLatin1Char('W'));
     DlgMessageImpl shortBox(nullptr, m_style->styleDirectory(), m_style.get());
     shortBox.setMessage(QStringLiteral("Info"), QStringLiteral("t"), QStringLiteral("Done"), QStringLiteral("OK"));
     DlgMessageImpl longBox(nullptr, m_style->styleDirectory(), m_style.get());
@@ -275,11 +277,34 @@ void TstDlgMessage::longTextWidensByTheRule()
 
     QLabel* info = label(&longBox, "labelInfo");
     QLabel* icon = label(&longBox, "labelIcon");
+    QVERIFY(!info->wordWrap());
     QVERIFY(info->width() >= info->fontMetrics().horizontalAdvance(longText));
     QCOMPARE(longBox.width(), info->width() + 3 * icon->width());
     QCOMPARE(longBox.height(), info->height() + 3 * icon->height());
     QCOMPARE(longBox.minimumSize(), longBox.maximumSize());
     QVERIFY(longBox.width() > shortBox.width());
+}
+
+void TstDlgMessage::overlongTextWrapsWithinTheScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one long line") << QStringLiteral("The wrench reported an error. ").repeated(40);
+    QTest::newRow("many lines") << QStringLiteral("Line of the report\n").repeated(200);
+}
+
+void TstDlgMessage::overlongTextWrapsWithinTheScreen()
+{
+    QFETCH(QString, text);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    whenOpen([&](DlgMessageImpl* dialog) {
+        QVERIFY(available.contains(dialog->frameGeometry()));
+        QVERIFY(dialog->width() <= available.width() * 2 / 3);
+        QLabel* info = label(dialog, "labelInfo");
+        QCOMPARE(info->text(), text);
+        QVERIFY(QRect(QPoint(0, 0), dialog->size()).contains(QRect(info->mapTo(dialog, QPoint(0, 0)), info->size())));
+        QTest::mouseClick(button(dialog, "pushButtonOK"), Qt::LeftButton);
+    });
+    QCOMPARE(m_style->showMessage(QStringLiteral("Error"), QStringLiteral("Error"), text, QStringLiteral("OK")), 1);
 }
 
 void TstDlgMessage::enterTriggersTheFirstCaption()

@@ -68,6 +68,7 @@ private slots:
     void okStoresBothChoices();
     void okWithoutChosenPort();
     void storedLanguageInOtherCaseIsEnglish();
+    void markupPortNameShowsLiterally();
 
 private:
     DlgSetup& openSetup();
@@ -268,6 +269,22 @@ void TestDlgSetup::storedLanguageInOtherCaseIsEnglish()
     QCOMPARE(languages(dialog)->currentIndex(), 1);
     QCOMPARE(languages(dialog)->currentText(), QStringLiteral("ENGLISH"));
     QVERIFY(m_user->otherBoxes.isEmpty());
+}
+
+void TestDlgSetup::markupPortNameShowsLiterally()
+{
+    // Taken as markup, both names would show as the bare "COM42".
+    const QString oneTag = QStringLiteral("<u></u>COM42");
+    const QString twoTags = QStringLiteral("<u></u><u></u>COM42");
+    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", oneTag));
+    DlgSetup& dialog = openSetup();
+    QCOMPARE(dialog.chosenPort(), oneTag);
+    const QImage oneTagShown = chosenPortLabel(dialog)->grab().toImage();
+    dialog.hide();
+    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", twoTags));
+    openSetup();
+    QCOMPARE(dialog.chosenPort(), twoTags);
+    QVERIFY(chosenPortLabel(dialog)->grab().toImage() != oneTagShown);
 }
 
 QTEST_MAIN(TestDlgSetup)

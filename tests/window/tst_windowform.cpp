@@ -20,7 +20,9 @@ const QString buttonStyle = QStringLiteral(
     ":hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: qlineargradient(x1: "
     "0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}\n"
     ":pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, stop: 1 "
-    "#f6f7fa);}");
+"#f6f7fa);}"
+    // Air beside the text, and the style object's disabled colours (its defaults).
+    "\n*{padding:0px 6px;}\n:disabled{color:#808080;background-color:#c0c0c0;}");
 
 QSize backgroundSize(const QWidget& window)
 {
@@ -69,7 +71,8 @@ void TestWindowForm::formObjects()
 
     QPushButton* online = button(window, "pushButtonOnline");
     QCOMPARE(online->minimumSize(), QSize(120, 24));
-    QCOMPARE(online->maximumSize(), QSize(120, 24));
+    // At least 120 wide, wider for a longer text.
+    QCOMPARE(online->maximumSize(), QSize(QWIDGETSIZE_MAX, 24));
     QVERIFY(!online->isCheckable());
     QVERIFY(!online->autoDefault());
     QCOMPARE(button(window, "pushButtonSetup")->minimumSize(), QSize(100, 24));
@@ -88,6 +91,8 @@ void TestWindowForm::formObjects()
 
     auto* status = window.findChild<QLabel*>(QStringLiteral("labelCommunication"));
     QCOMPARE(status->minimumHeight(), 24);
+    // A real minimum: 0 would let the text decide the window's width.
+    QCOMPARE(status->minimumWidth(), 1);
     QCOMPARE(status->maximumHeight(), 24);
     QCOMPARE(status->alignment(), Qt::AlignCenter);
     QCOMPARE(status->frameShape(), QFrame::StyledPanel);

@@ -2,6 +2,8 @@
 // ("MGC"), with the simulated wrench on a pseudo-terminal.
 #include "windowtest.h"
 
+#include <QScreen>
+
 using namespace windowtest;
 
 namespace {
@@ -39,6 +41,7 @@ private slots:
     void closeRequestLeavesToolBoxesAlone();
     void unplugWithdrawsTheWrenchBoxAndStillReports();
     void errorReportWaitsForTheWrenchAnswer();
+    void longTextStaysOnScreen();
 
 private:
     // Sends a message request and waits for the window's answer.
@@ -282,6 +285,31 @@ void TestWindowMessages::errorReportWaitsForTheWrenchAnswer()
     QCOMPARE(m_user->boxes[1].text, QStringLiteral("Group: 0\nCode: 105\n\nnot available\nID = #1"));
     QVERIFY(answeredBeforeErrorClosed);
     QVERIFY(errorBoxSurvivedClose);
+}
+
+void TestWindowMessages::longTextStaysOnScreen()
+{
+    QString text;
+    while (text.size() < 900)
+        text += QStringLiteral("The torque sensor needs a new calibration. ");
+    // The wrench's command line ends at the last word.
+    text.chop(1);
+    QRect seenAt;
+    QRect textAt;
+    m_user->onBox = [&](DlgMessageImpl* box) {
+        seenAt = box->frameGeometry();
+        auto* info = box->findChild<QLabel*>(QStringLiteral("labelInfo"));
+        textAt = QRect(info->mapTo(box, QPoint(0, 0)), info->size());
+        QTest::mouseClick(messageButton(box, "pushButtonOK"), Qt::LeftButton);
+    };
+    QVERIFY(requestAndAnswer("mgd 9 2 Sensor;" + text.toLatin1(), QStringLiteral("answer 9 1")));
+    QCOMPARE(m_user->boxes.size(), 1);
+    QCOMPARE(m_user->boxes[0].text, text);
+    const QRect screen = m_window->screen()->availableGeometry();
+    QVERIFY2(screen.contains(seenAt), qPrintable(QStringLiteral("%1 %2").arg(seenAt.width()).arg(seenAt.x())));
+    // Wrapped into lines within the box.
+    QVERIFY(QRect(QPoint(0, 0), seenAt.size()).contains(textAt));
+    QVERIFY(textAt.height() > 3 * m_window->fontMetrics().lineSpacing());
 }
 
 QTEST_MAIN(TestWindowMessages)
