@@ -198,6 +198,7 @@ void DeviceService::resetCounters()
     m_currentTransfer = FileTransfer;
     m_historyTotalRecords = 0;
     m_historyLastPercent = 0;
+    m_historyRefused = false;
 }
 
 bool DeviceService::handleMessage(const KaPSMessage& message)
@@ -279,7 +280,8 @@ void DeviceService::onTransferStart(int number, int size)
     m_currentTransfer = number;
     if (number == HistoryTransfer) {
         m_historyState = 0;
-        m_historyTotalRecords = static_cast<std::uint32_t>(size) / RecordBytes;
+        m_historyRefused = size == kaps::RefusedSize;
+        m_historyTotalRecords = m_historyRefused ? 0 : static_cast<std::uint32_t>(size) / RecordBytes;
         m_historyLastPercent = 0;
     } else if (number == ListEndTransfer && m_paramServiceState == 1) {
         qCDebug(lcApp, "Param Service terminated...");
@@ -300,7 +302,12 @@ void DeviceService::onProgress(int received)
 void DeviceService::onTransferEnd(const QByteArray& block)
 {
     if (m_currentTransfer == HistoryTransfer) {
-        if (m_historyState == 0)
+        if (m_historyState != 0)
+            return;
+        // Told apart from an empty history, which is no fault.
+        if (m_historyRefused)
+            m_views.historyTooLarge();
+        else
             m_views.historyData(block);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/serviceports.h"
+#include "history/historyhost.h"
 #include "protocol/frame/wire.h"
 #include "protocol/qorbpiderror.h"
 
@@ -31,8 +32,7 @@ public:
     static constexpr int DeferMs = 500;
     // What one "DSP" frame carries after its mnemonic, ID and length.
     static constexpr int MaxValueBytes = frame::MaxPayload - 3 - 2 - 2;
-    // The number under which the history block is requested and announced.
-    static constexpr int HistoryTransfer = 0xFFF0;
+    static constexpr int HistoryTransfer = HistoryHost::HistoryTransfer;
     static constexpr int ParamListTransfer = 0xFFFF;
 
     DeviceService(DeviceLink& link, ServiceViews& views, Scheduler& scheduler, QObject* parent = nullptr);
@@ -124,6 +124,8 @@ private:
     int m_currentTransfer = -1;
     std::uint32_t m_historyTotalRecords = 0;
     std::uint32_t m_historyLastPercent = 0;
+    // The message service refused the announced history: nothing comes.
+    bool m_historyRefused = false;
 
     std::array<std::uint8_t, 8> m_paramListHeader{};
     QString m_deviceDesignation;

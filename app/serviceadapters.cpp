@@ -92,6 +92,11 @@ void WindowViews::historyData(const QByteArray& block)
     m_history->onHistoryData(block.constData(), static_cast<int>(block.size()));
 }
 
+void WindowViews::historyTooLarge()
+{
+    m_history->onHistoryTooLarge();
+}
+
 void WindowViews::paramInfo(const QByteArray& record)
 {
     m_param->onParamInfo(record.constData(), static_cast<int>(record.size()));

@@ -59,6 +59,7 @@ public:
     void setHistoryProgress(int percent) override;
     void showHistoryProcessing() override;
     void historyData(const QByteArray& block) override;
+    void historyTooLarge() override;
     void paramInfo(const QByteArray& record) override;
     void showParamProgress(bool visible) override;
     void setParamProgressMaximum(int maximum) override;

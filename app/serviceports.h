@@ -41,6 +41,8 @@ public:
     // The last block is in: the progress goes, the processing note comes.
     virtual void showHistoryProcessing() = 0;
     virtual void historyData(const QByteArray& block) = 0;
+    // The announced history was more than the message service accepts.
+    virtual void historyTooLarge() = 0;
 
     // The parameter view: an empty record ends the description list.
     virtual void paramInfo(const QByteArray& record) = 0;

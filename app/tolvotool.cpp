@@ -213,6 +213,7 @@ void TolvoTool::retranslateTexts()
     setButtonTexts();
     updateStatusText();
     m_setupDialog->retranslate();
+    m_historyView->retranslate();
 }
 
 void TolvoTool::setButtonTexts()
@@ -316,6 +317,13 @@ void TolvoTool::setXmlPath(const QString& directory)
     m_settings.writeString(setupSection, QStringLiteral("XML_PATH"), directory);
 }
 
+// Kept for the next save of this run as well as for the next start.
+void TolvoTool::setHistoryPath(const QString& directory)
+{
+    m_historyPath = directory;
+    m_settings.writeString(setupSection, QStringLiteral("HISTORY_PATH"), directory);
+}
+
 void TolvoTool::slotSetOnOff()
 {
     setOnline(!m_online);
@@ -344,6 +352,7 @@ void TolvoTool::closePort()
     m_pendingMessageId = 0;
     // Closing dropped the frames still queued, with their acknowledges.
     m_service.onLinkClosed();
+    m_historyView->abandonReadout();
 }
 
 int TolvoTool::showMessage(const QString& kind, const QString& title, const QString& text,

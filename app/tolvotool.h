@@ -4,7 +4,7 @@
 #include "app/qorbinifile.h"
 #include "app/serviceadapters.h"
 #include "comm/qorbcomobserver.h"
-#include "params/viewhost.h"
+#include "history/historyhost.h"
 #include "protocol/qkapsmsgio.h"
 
 #include <QChar>
@@ -31,7 +31,7 @@ class TolvoTool;
 // shows its identification in the status line, reports lost ports and write
 // failures, and shows the message boxes that the wrench asks for. Its
 // parameter service serves the views' requests.
-class TolvoTool : public QWidget, public ViewHost
+class TolvoTool : public QWidget, public HistoryHost
 {
     Q_OBJECT
 
@@ -47,7 +47,8 @@ public:
     bool loadTranslation(int languageIndex);
 
     // Where the history save proposes to write: the folder of the last save.
-    QString historyPath() const { return m_historyPath; }
+    QString historyPath() const override { return m_historyPath; }
+    void setHistoryPath(const QString& directory) override;
 
     // Connects (opens the chosen port) or disconnects; a failed connect
     // changes nothing.
@@ -75,12 +76,14 @@ public:
     void setXmlPath(const QString& directory) override;
     void showError(const QString& text) override;
     void setHistoryMode(int mode) override { m_service.setHistoryMode(mode); }
-    int historyMode() const { return m_service.historyMode(); }
-    int firmwareKind() const { return m_service.firmwareKind(); }
-    QString deviceDesignation() const { return m_service.deviceDesignation(); }
-    QString firmwareVersion() const { return m_service.firmwareVersion(); }
-    QString hardwareVersion() const { return m_service.hardwareVersion(); }
-    QString serialNumber() const { return m_service.serialNumber(); }
+    int historyMode() const override { return m_service.historyMode(); }
+    int firmwareKind() const override { return m_service.firmwareKind(); }
+    QString deviceDesignation() const override { return m_service.deviceDesignation(); }
+    QString firmwareVersion() const override { return m_service.firmwareVersion(); }
+    QString hardwareVersion() const override { return m_service.hardwareVersion(); }
+    QString serialNumber() const override { return m_service.serialNumber(); }
+    QChar historyDecimalSeparator() const override { return m_historyDecimalSeparator; }
+    bool requestRecords(int number) override { return m_messageService.requestRecords(number); }
     const DeviceService& deviceService() const { return m_service; }
     ViewParam* paramView() const { return m_paramView; }
     ViewHistory* historyView() const { return m_historyView; }

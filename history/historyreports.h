@@ -8,7 +8,7 @@
 
 // The wrench's identity parameters as the reports print them; empty while
 // they have not been read.
-struct DeviceIdentity {
+struct ReportIdentity {
     QString deviceName;
     QString firmwareVersion;
     QString hardwareVersion;
@@ -17,7 +17,7 @@ struct DeviceIdentity {
 
 // Everything besides the records that decides the reports' text.
 struct ReportSettings {
-    DeviceIdentity identity;
+    ReportIdentity identity;
     int historyMode = 3; // 2 adds the schedule, parameter set and check values
     QChar decimalSeparator = u',';
     HistoryTranslate translator = translateHistoryText;

@@ -158,7 +158,7 @@ void TextReportWriter::measuredTorqueLine(const MeasurementRecord& r)
 QString buildReportHeader(qsizetype blockLength, const ReportSettings& settings, const QDateTime& reportTime)
 {
     const HistoryTranslate& translator = settings.translator;
-    const DeviceIdentity& id = settings.identity;
+    const ReportIdentity& id = settings.identity;
     const QString hashes(19, u'#');
     return u'\n' + hashes + QStringLiteral("  TOLVO  ") + hashes + u'\n'
            + headerLabel(translator, QT_TRANSLATE_NOOP("ViewHistory", "Total measurements:"))

@@ -1,29 +1,72 @@
 #include "history/viewhistory.h"
 
+#include "history/historyhost.h"
+#include "history/historysave.h"
 #include "params/paramids.h"
 #include "params/qorbpidman.h"
-#include "params/viewhost.h"
+#include "ui/styletemplate.h"
+#include "ui_viewhistory.h"
 
-#include <QGridLayout>
+#include <QApplication>
+#include <QFileDialog>
+#include <QtEndian>
 
 namespace {
 
 constexpr int ServiceLevel = 3;
-// Raises the wrench's access level to service level.
+// Raises the wrench's access level to service level, as text for the model.
 const QString textAccessCode = QStringLiteral("720356");
+// Opens the stored history: sent as a 32-bit number before the first readout.
+constexpr quint32 readoutAccessCode = 583019;
+
+// Given again before every message and report.
+const QString reportStyle = QStringLiteral(
+    "background-color:#FFFFF5;color:#033921;font-family:courier;font-size:13px;font-weight:bold;"
+    "border-width:1px;border-color:#959526;border-style:dotted;padding:17px 45px");
+const QString whiteText = QStringLiteral("color:#FFFFFF");
+
+QString askWithFileDialog(QWidget* parent, const QString& caption, const QString& proposedName,
+                          const QString& filters, QString* selectedFilter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, proposedName, filters, selectedFilter);
+}
 
 } // namespace
 
-ViewHistory::ViewHistory(QWidget* parent, ViewHost* host)
+ViewHistory::ViewHistory(QWidget* parent, HistoryHost* host)
     : ViewBase(parent, host)
-    , m_content(new QWidget(this))
+    , m_form(std::make_unique<Ui::ViewHistory>())
+    , m_historyHost(host)
+    , m_decimalSeparator(host->historyDecimalSeparator())
+    , m_askSaveName([this](const QString& caption, const QString& proposedName, const QString& filters,
+                           QString* selectedFilter) {
+        return askWithFileDialog(this, caption, proposedName, filters, selectedFilter);
+    })
 {
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("ViewHistory"));
-    m_content->setObjectName(QStringLiteral("widgetHistory"));
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(m_content, 0, 0);
+    m_form->setupUi(this);
+    for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
+        button->setFocusPolicy(Qt::NoFocus);
+    connect(m_form->pushButtonRead, &QPushButton::clicked, this, &ViewHistory::slotReadHistory);
+    connect(m_form->pushButtonSave, &QPushButton::clicked, this, &ViewHistory::slotSaveHistory);
+    m_form->pushButtonRead->setFocus();
+    m_form->progressBarRead->setRange(0, 100);
+    m_form->progressBarRead->setValue(0);
     setActive(false);
+}
+
+ViewHistory::~ViewHistory()
+{
+    releaseWaitCursor();
+}
+
+QWidget* ViewHistory::contentWidget() const
+{
+    return m_form->widgetHistory;
+}
+
+void ViewHistory::retranslate()
+{
+    m_form->retranslateUi(this);
 }
 
 void ViewHistory::setActive(bool active)
@@ -31,12 +74,41 @@ void ViewHistory::setActive(bool active)
     clearWriteQueue();
     m_active = active;
     setEnabled(active);
-    m_content->setEnabled(active);
-    if (!active)
+    m_form->widgetHistory->setEnabled(active);
+    if (!active) {
+        // No answer can come any more: the cursor must not stay busy.
+        releaseWaitCursor();
+        for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
+            button->setEnabled(false);
+        showProgress(false);
+        setPageShown(false);
+        m_form->pushButtonClear->hide();
+        m_form->labelLogo->setEnabled(false);
         return;
+    }
+    m_accessCodePending = true;
+    clearReports();
+    setIdleButtons();
+    setPageShown(true);
+    m_form->pushButtonClear->hide();
+    m_form->labelLogo->setEnabled(true);
     if (host()->startParamService())
         host()->beginParamTransfer(false);
     prepareReadList();
+}
+
+void ViewHistory::setPageShown(bool shown)
+{
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_form->pushButtonRead, m_form->pushButtonSave,
+                                                           m_form->textEditHistory, m_form->label})
+        widget->setVisible(shown);
+}
+
+void ViewHistory::setIdleButtons()
+{
+    m_form->pushButtonRead->setEnabled(true);
+    m_form->pushButtonClear->setEnabled(false);
+    m_form->pushButtonSave->setEnabled(true);
 }
 
 void ViewHistory::prepareReadList()
@@ -68,4 +140,191 @@ void ViewHistory::checkAccessLevel()
         && value.toInt() >= ServiceLevel)
         return;
     queueWrite(paramid::AccessLevel, textAccessCode, true);
+}
+
+void ViewHistory::slotReadHistory()
+{
+    if (m_accessCodePending) {
+        char code[4];
+        qToLittleEndian(readoutAccessCode, code);
+        host()->setParam(paramid::AccessLevel, code, 4, true);
+        m_accessCodePending = false;
+    }
+    clearReports();
+    // A text access code still queued would come between the two codes.
+    clearWriteQueue();
+    m_form->textEditHistory->setStyleSheet(reportStyle);
+
+    switch (m_historyHost->firmwareKind()) {
+    case 2:
+        startReading();
+        break;
+    case 3:
+        showMessageText(tr("DEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\nplease reconnect device.."));
+        break;
+    case 1:
+        showMessageText(tr("You have connected a base version. A reading of the stored data is not possible!"));
+        break;
+    default:
+        break;
+    }
+}
+
+void ViewHistory::startReading()
+{
+    if (!m_reading) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_reading = true;
+    }
+    showMessageText(tr("READING HISTORY, PLEASE WAIT..!\nthis process may take a few seconds!\n"
+                       "view changes if the process was finished!"));
+    showProgress(true);
+    for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
+        button->setEnabled(false);
+    prepareReadList();
+    // The port closed under the page: no answer will come.
+    if (!m_historyHost->requestRecords(HistoryHost::HistoryTransfer))
+        abandonReadout();
+}
+
+void ViewHistory::setProgress(int percent)
+{
+    m_form->progressBarRead->setValue(qMin(percent, m_form->progressBarRead->maximum()));
+    m_form->labelPercentVal->setStyleSheet(whiteText);
+    m_form->labelPercentVal->setText(QString::number(percent) + QLatin1Char('%'));
+}
+
+void ViewHistory::showProgress(bool on)
+{
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_form->progressBarRead, m_form->labelPercentVal,
+                                                           m_form->labelProgress})
+        widget->setVisible(on);
+    if (!on)
+        return;
+    m_form->labelProgress->setStyleSheet(whiteText);
+    setProgress(0);
+}
+
+void ViewHistory::showProcessing()
+{
+    clearReports();
+    showMessageText(tr("HISTORY DATA ARE PROCESSED, PLEASE WAIT..!\nview changes if the process was finished!"));
+}
+
+void ViewHistory::onHistoryData(const char* block, int length)
+{
+    if (length <= 0) {
+        showMessageText(tr("no data found!"));
+    } else {
+        m_reports = buildReports(QByteArrayView(block, length), reportSettings(), QDateTime::currentDateTime());
+        showText(m_reports.text);
+    }
+    finishReading();
+}
+
+void ViewHistory::onHistoryTooLarge()
+{
+    clearReports();
+    showMessageText(tr("HISTORY TOO LARGE!\nthe device holds more data than can be read out."));
+    finishReading();
+}
+
+void ViewHistory::abandonReadout()
+{
+    if (!m_reading)
+        return;
+    clearReports();
+    finishReading();
+}
+
+void ViewHistory::finishReading()
+{
+    releaseWaitCursor();
+    showProgress(false);
+    setProgress(0);
+    setIdleButtons();
+}
+
+void ViewHistory::releaseWaitCursor()
+{
+    if (m_reading) {
+        QApplication::restoreOverrideCursor();
+        m_reading = false;
+    }
+}
+
+ReportSettings ViewHistory::reportSettings() const
+{
+    ReportSettings settings;
+    settings.identity = {m_historyHost->deviceDesignation(), m_historyHost->firmwareVersion(),
+                         m_historyHost->hardwareVersion(), m_historyHost->serialNumber()};
+    settings.historyMode = m_historyHost->historyMode();
+    settings.decimalSeparator = m_decimalSeparator;
+    return settings;
+}
+
+void ViewHistory::showText(const QString& text)
+{
+    m_form->textEditHistory->setStyleSheet(reportStyle);
+    m_form->textEditHistory->setPlainText(text);
+}
+
+void ViewHistory::showMessageText(const QString& message)
+{
+    showText(QStringLiteral("\n\n") + message);
+}
+
+void ViewHistory::clearReports()
+{
+    m_reports = HistoryReports();
+    m_form->textEditHistory->clear();
+}
+
+void ViewHistory::slotSaveHistory()
+{
+    if (m_reports.text.isEmpty()) {
+        m_form->textEditHistory->clear();
+        showMessageText(tr("please readout before save!"));
+        return;
+    }
+    // Events handled while the dialog is open may empty the reports (the
+    // port lost, the window offline): what is saved is what was shown.
+    const HistoryReports reports = m_reports;
+    const QString proposed = historysave::proposedFileName(m_historyHost->historyPath(), tr("Protocol"),
+                                                           m_historyHost->serialNumber(),
+                                                           QDateTime::currentDateTime());
+    QString selectedFilter;
+    const QString answer = m_askSaveName(tr("Save History Data"), proposed,
+                                         tr("TXT Files (*.txt);;CSV Files (*.csv)"), &selectedFilter);
+    if (answer.isEmpty())
+        return;
+    const QString fileName = historysave::withFilterSuffix(answer, selectedFilter);
+    QString error;
+    if (!historysave::writeReport(fileName, historysave::reportFor(fileName, reports), error)) {
+        if (StyleTemplate* style = StyleTemplate::instance())
+            style->showMessage(QStringLiteral("Error"), tr("TXT File"),
+                               tr("Cannot write file %1:\n%2.").arg(fileName, error), tr("OK"), this);
+        return;
+    }
+    m_historyHost->setHistoryPath(historysave::folderOf(fileName));
+}
+
+void ViewHistory::updateLogo(int windowWidth, int)
+{
+    if (m_logo.isNull()) {
+        const StyleTemplate* style = StyleTemplate::instance();
+        if (!style || !m_logo.load(style->styleDirectory() + QLatin1String("logo.PNG")))
+            return;
+    }
+    const int targetWidth = windowWidth / 5;
+    const QSize label = m_form->labelLogo->size();
+    // A label not laid out yet counts as square.
+    const double ratio = label.width() > 0 && label.height() > 0
+        ? static_cast<double>(label.width()) / static_cast<double>(label.height())
+        : 1.0;
+    const int targetHeight = static_cast<int>(static_cast<double>(targetWidth) / ratio);
+    if (targetWidth <= 0 || targetHeight <= 0)
+        return;
+    m_form->labelLogo->setPixmap(
+        m_logo.scaled(targetWidth, targetHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }

@@ -1,23 +1,41 @@
 #pragma once
 
+#include "history/historyreports.h"
 #include "params/viewbase.h"
 
-// The history page. For now: the content widget that the main window
-// scrolls, the connection control and the parameter side of the readout (the
-// identity parameters and the access level); the Read button, the readout and
-// the reports come with the page.
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+
+class HistoryHost;
+
+namespace Ui {
+class ViewHistory;
+}
+
+// The history page: reads the wrench's stored measurements, shows the text
+// report and saves either report. Before the readout it reads the identity
+// parameters through the window's tick and raises the access level.
 class ViewHistory : public ViewBase
 {
     Q_OBJECT
 
 public:
-    ViewHistory(QWidget* parent, ViewHost* host);
+    // Asks for the file to save to: caption, proposed name, filter list and
+    // the filter chosen; an empty answer cancels.
+    using SaveNameAsker = std::function<QString(const QString& caption, const QString& proposedName,
+                                                const QString& filters, QString* selectedFilter)>;
+
+    ViewHistory(QWidget* parent, HistoryHost* host);
+    ~ViewHistory() override;
 
     // "widgetHistory": the main window moves it into its scroll area.
-    QWidget* contentWidget() const { return m_content; }
+    QWidget* contentWidget() const;
 
     // The page is usable only while the wrench is connected; coming online
-    // starts the parameter service and reads the identity parameters.
+    // starts the parameter service and reads the identity parameters, going
+    // offline ends a readout.
     void setActive(bool active);
     bool isActive() const { return m_active; }
     // The access level, the history mode, the device texts.
@@ -27,15 +45,51 @@ public:
     void onParamValue(int pid, const char* bytes, int byteCount);
     void checkAccessLevel();
 
-    // Stand-ins until the readout and its page come.
-    void clearReports() {}
-    void updateLogo(int, int) {}
-    void setProgress(int) {}
-    void showProgress(bool) {}
-    void showProcessing() {}
-    void onHistoryData(const char*, int) {}
+    // The readout as the window reports it.
+    void setProgress(int percent);
+    void showProgress(bool on);
+    void showProcessing();
+    void onHistoryData(const char* block, int length);
+    // The wrench announced more than the tool accepts; nothing was kept.
+    void onHistoryTooLarge();
+    // The port closed: a readout under way will never end, and the next
+    // connection reads the history anew.
+    void abandonReadout();
+    bool isReading() const { return m_reading; }
+
+    const HistoryReports& reports() const { return m_reports; }
+    void clearReports();
+    // The logo a fifth of the window wide.
+    void updateLogo(int windowWidth, int windowHeight);
+    // The form's texts in the language now installed.
+    void retranslate();
+
+    // The save dialog; QFileDialog unless replaced.
+    void setSaveNameAsker(SaveNameAsker asker) { m_askSaveName = std::move(asker); }
+
+public slots:
+    void slotReadHistory();
+    void slotSaveHistory();
 
 private:
-    QWidget* m_content;
+    ReportSettings reportSettings() const;
+    void showText(const QString& text);
+    void showMessageText(const QString& message);
+    void startReading();
+    void finishReading();
+    void releaseWaitCursor();
+    void setIdleButtons();
+    void setPageShown(bool shown);
+
+    std::unique_ptr<Ui::ViewHistory> m_form;
+    HistoryHost* m_historyHost;
+    HistoryReports m_reports;
+    QChar m_decimalSeparator;
+    QPixmap m_logo;
+    SaveNameAsker m_askSaveName;
     bool m_active = false;
+    // The 4-byte access code goes out with the first Read of a connection.
+    bool m_accessCodePending = true;
+    // A readout is under way and this page holds the wait cursor.
+    bool m_reading = false;
 };

@@ -20,6 +20,9 @@ constexpr int ListRequest = 1161;    // "FLQ"
 constexpr int ListStart = 1162;      // "FLS"
 constexpr int ListEnd = 1163;        // "FLF"
 constexpr int ParamValue = 1164;     // "DTM"
+
+// value2 of a TransferStart whose size was refused: nothing will be kept.
+constexpr int RefusedSize = -1;
 } // namespace kaps
 
 // One decoded protocol result (types 1150..1164) for the main window and views.

@@ -72,9 +72,15 @@ QKapsMsgIO::~QKapsMsgIO()
 
 void QKapsMsgIO::connectionClosed()
 {
-    // A download cut off by the disconnect is as incomplete as a failed one.
+    // A download cut off by the disconnect is as incomplete as a failed one;
+    // nothing of it may reach the next connection.
     if (m_downloadFile)
         abandonDownloadFile("connection closed");
+    m_downloadBuffer.reset();
+    m_downloadSize = 0;
+    m_downloadCount = 0;
+    m_downloadActive = false;
+    m_haveBlockSequence = false;
 }
 
 void QKapsMsgIO::setDownloadDirectory(const QString& directory)
@@ -221,8 +227,10 @@ void QKapsMsgIO::onRecordStart(const frame::View& received)
         else
             qCWarning(lcProtocol, "No memory for a record download of %u bytes", size);
     }
-    // value2 is what will be delivered: 0 for a refused announcement.
-    postMessage(kaps::TransferStart, received.be16(0), static_cast<int>(m_downloadSize));
+    // value2 is what will be delivered, or RefusedSize: an empty download is
+    // not a refused one.
+    postMessage(kaps::TransferStart, received.be16(0),
+                m_downloadBuffer || size == 0 ? static_cast<int>(m_downloadSize) : kaps::RefusedSize);
 }
 
 void QKapsMsgIO::onRecordBlock(const frame::View& received)

@@ -161,6 +161,25 @@ ID = #1</translation>
     </message>
 </context>
 <context>
+    <name>QorbPIDMan</name>
+    <message>
+        <source>Parameter %1 is not known.</source>
+        <translation>Parameter %1 ist nicht bekannt.</translation>
+    </message>
+    <message>
+        <source>Parameter %1 has no known value type.</source>
+        <translation>Parameter %1 hat keinen bekannten Werttyp.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no valid value for parameter %2.</source>
+        <translation>&quot;%1&quot; ist kein gültiger Wert für Parameter %2.</translation>
+    </message>
+    <message>
+        <source>The value of parameter %1 is longer than one message can carry (%2 bytes).</source>
+        <translation>Der Wert von Parameter %1 ist länger, als eine Nachricht tragen kann (%2 Bytes).</translation>
+    </message>
+</context>
+<context>
     <name>TolvoTool</name>
     <message>
         <source>XML Load Error</source>
@@ -228,12 +247,305 @@ Check your Application and reopen the Port!</source>
 OK drücken und den Port trennen.
 Anwendung prüfen und den Port erneut öffnen!</translation>
     </message>
+    <message>
+        <source>*{color:black;border-radius:4px;border-width:1px;border-color:#859789;border-style:solid;background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, stop: 0 #F6F7FA, stop: 1 #AAABAE)}
+:hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}
+:pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, stop: 1 #f6f7fa);}</source>
+        <translation>*{color:black;border-radius:4px;border-width:1px;border-color:#859789;border-style:solid;background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, stop: 0 #F6F7FA, stop: 1 #AAABAE)}
+:hover{border-width:1px;border-color:#FF7777;border-style:solid;background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f6f7fa, stop: 1 #dadbde)}
+:pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, stop: 1 #f6f7fa);}</translation>
+    </message>
+    <message>
+        <source>*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</source>
+        <translation>*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</translation>
+    </message>
 </context>
 <context>
     <name>ViewBase</name>
     <message>
         <source>Parameter %1 was not written: %2</source>
         <translation>Parameter %1 wurde nicht geschrieben: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ViewHistory</name>
+    <message>
+        <source>Measured Values</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Lesen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Save to File</source>
+        <translation>In Datei speichern</translation>
+    </message>
+    <message>
+        <source>MEASUREMENT</source>
+        <translation>MESSUNG</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>Hardware version</source>
+        <translation>Hardware-Version</translation>
+    </message>
+    <message>
+        <source>Device serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Measurement mode</source>
+        <translation>Messart</translation>
+    </message>
+    <message>
+        <source>Torque mode</source>
+        <translation>Drehmomentmodus</translation>
+    </message>
+    <message>
+        <source>Measured torque</source>
+        <translation>Gemessenes Drehmoment</translation>
+    </message>
+    <message>
+        <source>unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <source>Target torque</source>
+        <translation>Soll-Drehmoment</translation>
+    </message>
+    <message>
+        <source>Measured angle</source>
+        <translation>Gemessener Winkel</translation>
+    </message>
+    <message>
+        <source>Target angle</source>
+        <translation>Soll-Winkel</translation>
+    </message>
+    <message>
+        <source>Snug torque</source>
+        <translation>Fügemoment</translation>
+    </message>
+    <message>
+        <source>Date of measurement</source>
+        <translation>Datum der Messung</translation>
+    </message>
+    <message>
+        <source>Time of measurement</source>
+        <translation>Uhrzeit der Messung</translation>
+    </message>
+    <message>
+        <source>Duration of measurement</source>
+        <translation>Dauer der Messung</translation>
+    </message>
+    <message>
+        <source>Evaluation</source>
+        <translation>Bewertung</translation>
+    </message>
+    <message>
+        <source>Tolerance</source>
+        <translation>Toleranz</translation>
+    </message>
+    <message>
+        <source>Reference working length</source>
+        <translation>Referenz-Arbeitslänge</translation>
+    </message>
+    <message>
+        <source>Schedule</source>
+        <translation>Ablaufplan</translation>
+    </message>
+    <message>
+        <source>Parameter set</source>
+        <translation>Parametersatz</translation>
+    </message>
+    <message>
+        <source>Torque check</source>
+        <translation>Drehmomentprüfung</translation>
+    </message>
+    <message>
+        <source>Angle check</source>
+        <translation>Winkelprüfung</translation>
+    </message>
+    <message>
+        <source>Lower torque</source>
+        <translation>Unteres Drehmoment</translation>
+    </message>
+    <message>
+        <source>Upper torque</source>
+        <translation>Oberes Drehmoment</translation>
+    </message>
+    <message>
+        <source>Lower angle</source>
+        <translation>Unterer Winkel</translation>
+    </message>
+    <message>
+        <source>Upper angle</source>
+        <translation>Oberer Winkel</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation>Verifikation</translation>
+    </message>
+    <message>
+        <source>(overloaded)</source>
+        <translation>(überlastet)</translation>
+    </message>
+    <message>
+        <source>°</source>
+        <translation>°</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>Torque</source>
+        <translation>Drehmoment</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Winkel</translation>
+    </message>
+    <message>
+        <source>displaying</source>
+        <translation>anzeigend</translation>
+    </message>
+    <message>
+        <source>triggering</source>
+        <translation>auslösend</translation>
+    </message>
+    <message>
+        <source>n.OK</source>
+        <translation>n.OK</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>JA</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NEIN</translation>
+    </message>
+    <message>
+        <source>No schedule</source>
+        <translation>Kein Ablaufplan</translation>
+    </message>
+    <message>
+        <source>No preset</source>
+        <translation>Keine Vorwahl</translation>
+    </message>
+    <message>
+        <source>No parameter</source>
+        <translation>Kein Parameter</translation>
+    </message>
+    <message>
+        <source>Total measurements:</source>
+        <translation>Messungen gesamt:</translation>
+    </message>
+    <message>
+        <source>Report date:</source>
+        <translation>Berichtsdatum:</translation>
+    </message>
+    <message>
+        <source>Device name:</source>
+        <translation>Gerätename:</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>Firmware-Version:</translation>
+    </message>
+    <message>
+        <source>Hardware version:</source>
+        <translation>Hardware-Version:</translation>
+    </message>
+    <message>
+        <source>Device serial number:</source>
+        <translation>Seriennummer:</translation>
+    </message>
+    <message>
+        <source>DEVICE FIRMWARE VERSION UNKNOWN!
+readout impossible!
+please reconnect device..</source>
+        <translation>FIRMWARE-VERSION DES GERÄTS UNBEKANNT!
+Auslesen nicht möglich!
+bitte Gerät neu verbinden..</translation>
+    </message>
+    <message>
+        <source>You have connected a base version. A reading of the stored data is not possible!</source>
+        <translation>Sie haben eine Basisversion angeschlossen. Ein Auslesen der gespeicherten Daten ist nicht möglich!</translation>
+    </message>
+    <message>
+        <source>READING HISTORY, PLEASE WAIT..!
+this process may take a few seconds!
+view changes if the process was finished!</source>
+        <translation>HISTORIE WIRD GELESEN, BITTE WARTEN..!
+dieser Vorgang kann einige Sekunden dauern!
+die Ansicht wechselt, wenn der Vorgang beendet ist!</translation>
+    </message>
+    <message>
+        <source>HISTORY DATA ARE PROCESSED, PLEASE WAIT..!
+view changes if the process was finished!</source>
+        <translation>HISTORIENDATEN WERDEN VERARBEITET, BITTE WARTEN..!
+die Ansicht wechselt, wenn der Vorgang beendet ist!</translation>
+    </message>
+    <message>
+        <source>no data found!</source>
+        <translation>keine Daten gefunden!</translation>
+    </message>
+    <message>
+        <source>HISTORY TOO LARGE!
+the device holds more data than can be read out.</source>
+        <translation>HISTORIE ZU GROSS!
+das Gerät enthält mehr Daten, als ausgelesen werden können.</translation>
+    </message>
+    <message>
+        <source>please readout before save!</source>
+        <translation>bitte vor dem Speichern auslesen!</translation>
+    </message>
+    <message>
+        <source>Protocol</source>
+        <translation>Protokoll</translation>
+    </message>
+    <message>
+        <source>Save History Data</source>
+        <translation>Historiendaten speichern</translation>
+    </message>
+    <message>
+        <source>TXT Files (*.txt);;CSV Files (*.csv)</source>
+        <translation>TXT-Dateien (*.txt);;CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>TXT File</source>
+        <translation>TXT-Datei</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1:
+%2.</source>
+        <translation>Datei %1 kann nicht geschrieben werden:
+%2.</translation>
     </message>
 </context>
 </TS>

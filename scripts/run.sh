@@ -5,7 +5,8 @@
 # and stops the wrench again when the tool is closed.
 # While it runs, the wrench takes commands on a local socket, for example
 #   echo 'mgd 7 4 Calibration;Calibrate now?' | socat - UNIX-CONNECT:/tmp/tolvo-wrench-$(id -u).ctl
-# Usage: scripts/run.sh [--simulate|--real]   (build folder: $TOLVO_BUILD_DIR, default build)
+# Usage: scripts/run.sh [--simulate|--real]   (build folder: $TOLVO_BUILD_DIR, default build;
+# more options for the simulated wrench: $TOLVO_WRENCH_OPTIONS, e.g. "--baud 9600")
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,8 +45,9 @@ if [ "$mode" = --simulate ]; then
     link=/tmp/tolvo-wrench-$(id -u)
     control=$link.ctl
     out=$build/wrench.out
+    # shellcheck disable=SC2086 # the options are words
     "$bin/tolvo-wrench" --link "$link" --log "$build/wrench-frames.log" --control "$control" \
-        --no-stdin >"$out" 2>&1 &
+        --no-stdin ${TOLVO_WRENCH_OPTIONS:-} >"$out" 2>&1 &
     wrench=$!
     for _ in $(seq 100); do
         grep -q '^ready' "$out" && break

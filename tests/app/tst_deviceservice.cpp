@@ -60,6 +60,7 @@ public:
     void setHistoryProgress(int percent) override { historyPercents.append(percent); }
     void showHistoryProcessing() override { ++processingShown; }
     void historyData(const QByteArray& block) override { historyBlocks.append(block); }
+    void historyTooLarge() override { ++tooLargeShown; }
     void paramInfo(const QByteArray& record) override { paramRecords.append(record); }
     void showParamProgress(bool visible) override { paramProgressVisible = visible; }
     void setParamProgressMaximum(int maximum) override
@@ -89,6 +90,7 @@ public:
     QList<int> historyPercents;
     int processingShown = 0;
     QList<QByteArray> historyBlocks;
+    int tooLargeShown = 0;
     QList<QByteArray> paramRecords;
     bool paramProgressVisible = false;
     int paramProgressMaximum = -1;
@@ -164,6 +166,7 @@ private slots:
     void descriptionDownloadOncePerConnection();
     void historyProgress_data();
     void historyProgress();
+    void refusedHistoryIsNotAnEmptyOne();
     void otherDownloadsLeaveHistoryAlone();
     void identityParameters();
 
@@ -483,6 +486,26 @@ void TestDeviceService::historyProgress()
     QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0, QString(), records)));
     QCOMPARE(m_views->historyBlocks, QList<QByteArray>{records});
     QCOMPARE(m_views->paramProgressValue, 0);
+}
+
+// The message service keeps nothing of a refused announcement: the view
+// hears that the history is too large, not that there is none; the next
+// announcement is judged on its own.
+void TestDeviceService::refusedHistoryIsNotAnEmptyOne()
+{
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer,
+                                             kaps::RefusedSize)));
+    KaPSMessage block = message(kaps::Progress, 0, 0);
+    QVERIFY(m_service->handleMessage(block));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0)));
+    QVERIFY(m_views->historyPercents.isEmpty());
+    QCOMPARE(m_views->tooLargeShown, 1);
+    QVERIFY(m_views->historyBlocks.isEmpty());
+
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer, 0)));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0)));
+    QCOMPARE(m_views->tooLargeShown, 1);
+    QCOMPARE(m_views->historyBlocks, QList<QByteArray>{QByteArray()});
 }
 
 // A file download and the description list move no history progress, and

@@ -54,6 +54,7 @@ private slots:
     void endRightAfterStartDeliversEmptyBlock();
     void endsWithoutStartAreIgnored();
     void everyStartForgetsThePreviousDownload();
+    void recordDownloadCutOffAtDisconnectLeavesNothing();
     void paramValueCarriesOnlyBytesPresent();
     void fileNamesStayInTheDownloadDirectory_data();
     void fileNamesStayInTheDownloadDirectory();
@@ -206,13 +207,32 @@ void TestMessageService::everyStartForgetsThePreviousDownload()
 
     const auto starts = link.receiver.ofType(kaps::TransferStart);
     QCOMPARE(starts.size(), 3);
-    QCOMPARE(starts[1].value2, 0);
+    QCOMPARE(starts[1].value2, kaps::RefusedSize);
+    QCOMPARE(starts[2].value2, 0);
     QCOMPARE(link.progress(), (QList<int>{10, 0, 0}));
     const auto ends = link.receiver.ofType(kaps::TransferEnd);
     QCOMPARE(ends.size(), 3);
     QCOMPARE(ends[0].bytes, pattern(10, 0));
     QVERIFY(ends[1].bytes.isEmpty());
     QVERIFY(ends[2].bytes.isEmpty());
+}
+
+// Blocks and an end that arrive after the disconnect, with no new start,
+// find no download to add to or to deliver.
+void TestMessageService::recordDownloadCutOffAtDisconnectLeavesNothing()
+{
+    Link link;
+    link.send("RST" + be16(0xFFF0) + be32(10), 1);
+    link.send("RRN" + pattern(5, 0), 2);
+    QVERIFY(link.io.downloadActive());
+    link.io.close();
+    QVERIFY(!link.io.downloadActive());
+    QCOMPARE(link.io.downloadCount(), 0U);
+
+    link.send("RRN" + pattern(5, 1), 3);
+    link.send("RFI", 4);
+    QCOMPARE(link.progress(), (QList<int>{5, 0}));
+    QCOMPARE(link.receiver.count(kaps::TransferEnd), 0);
 }
 
 void TestMessageService::paramValueCarriesOnlyBytesPresent()

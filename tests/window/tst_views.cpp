@@ -3,6 +3,7 @@
 // parameter view, on the real parameter model and real files.
 #include "windowtest.h"
 
+#include "history/historyhost.h"
 #include "history/viewhistory.h"
 #include "params/qorbcrc32.h"
 #include "params/qorbpidman.h"
@@ -26,7 +27,7 @@ struct SentWrite {
 };
 
 // The main window as the views see it.
-class RecordingHost : public ViewHost
+class RecordingHost : public HistoryHost
 {
 public:
     bool setParam(int id, const char* value, int length, bool reRead) override
@@ -48,7 +49,21 @@ public:
     }
     void setXmlPath(const QString& directory) override { xmlPath = directory; }
     void showError(const QString& text) override { errors.append(text); }
-    void setHistoryMode(int mode) override { historyMode = mode; }
+    void setHistoryMode(int mode) override { historyModeSet = mode; }
+    int firmwareKind() const override { return kind; }
+    int historyMode() const override { return 2; }
+    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
+    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
+    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
+    QString serialNumber() const override { return QStringLiteral("TW/2000\\123"); }
+    QChar historyDecimalSeparator() const override { return u','; }
+    bool requestRecords(int number) override
+    {
+        recordRequests.append(number);
+        return portOpen;
+    }
+    QString historyPath() const override { return folder; }
+    void setHistoryPath(const QString& directory) override { folder = directory; }
 
     bool identified = true;
     QList<SentWrite> writes;
@@ -58,7 +73,11 @@ public:
     bool remembered = false;
     QString xmlPath;
     QStringList errors;
-    int historyMode = -1;
+    int historyModeSet = -1;
+    int kind = 0;
+    bool portOpen = true;
+    QList<int> recordRequests;
+    QString folder;
 };
 
 void appendU32(QByteArray& out, quint32 value)
@@ -195,12 +214,12 @@ void TestViews::historyModeFromItsParameter()
 {
     // Not decoded without its description.
     m_historyView->onParamValue(113, "\x02", 1);
-    QCOMPARE(m_host->historyMode, -1);
+    QCOMPARE(m_host->historyModeSet, -1);
 
     const QByteArray record = scalarRecord(113, TypeU8, 0, QByteArray(1, '\x00'));
     QVERIFY(m_paramView->model()->addParamInfo(record.constData(), record.size()));
     m_historyView->onParamValue(113, "\x02", 1);
-    QCOMPARE(m_host->historyMode, 2);
+    QCOMPARE(m_host->historyModeSet, 2);
 }
 
 void TestViews::comingOnlineStartsServiceAndReadList_data()

@@ -18,10 +18,12 @@ const QString writeOfTorqueUnit = QStringLiteral("44 53 50 00 C8");
 // Indexes of the frames the wrench received with that mnemonic and bytes.
 QList<qsizetype> received(const Wrench& wrench, const char* mnemonic, const QString& bytes)
 {
+    // One reading of the log: it grows while the test runs.
     const QList<QStringList> frames = wrench.frames();
     QList<qsizetype> found;
-    for (qsizetype i : wrench.framesOf("rx", mnemonic)) {
-        if (frames[i].join(QLatin1Char(' ')).contains(bytes))
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        if (frames[i][0] == QLatin1String("rx") && frames[i][3] == QLatin1String(mnemonic)
+            && frames[i].join(QLatin1Char(' ')).contains(bytes))
             found.append(i);
     }
     return found;

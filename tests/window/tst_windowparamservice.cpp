@@ -35,10 +35,13 @@ int parameterItems(const QorbPIDMan& model)
 
 int countSent(const Wrench& wrench, const char* direction, const char* mnemonic, const QString& bytes)
 {
-    const QList<QStringList> frames = wrench.frames();
+    // One reading of the log: it grows while the test runs.
     int found = 0;
-    for (qsizetype i : wrench.framesOf(direction, mnemonic))
-        found += frames[i].join(QLatin1Char(' ')).contains(bytes) ? 1 : 0;
+    for (const QStringList& frame : wrench.frames())
+        found += frame[0] == QLatin1String(direction) && frame[3] == QLatin1String(mnemonic)
+                && frame.join(QLatin1Char(' ')).contains(bytes)
+            ? 1
+            : 0;
     return found;
 }
 
@@ -54,10 +57,11 @@ QString modelValue(const QorbPIDMan& model, quint32 id)
 QList<int> requestedIds(const Wrench& wrench)
 {
     QList<int> ids;
-    const QList<QStringList> frames = wrench.frames();
-    for (qsizetype i : wrench.framesOf("rx", "DRQ")) {
+    for (const QStringList& frame : wrench.frames()) {
+        if (frame[0] != QLatin1String("rx") || frame[3] != QLatin1String("DRQ"))
+            continue;
         QList<int> bytes;
-        const QStringList hex = frames[i].mid(5);
+        const QStringList hex = frame.mid(5);
         for (qsizetype at = 0; at < hex.size(); ++at) {
             if (hex[at] == QLatin1String("10") && at + 1 < hex.size())
                 ++at;

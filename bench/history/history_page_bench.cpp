@@ -1,0 +1,118 @@
+// Shows the reports of 10,000 generated records in the history page (shown
+// on the offscreen platform) and prints, as medians of the runs: the time of
+// onHistoryData (both reports built and the text report set), the time until
+// the page has been laid out and painted, and the process's peak memory.
+// Goals: shown in <= 250 ms; peak <= 100 MB.
+//
+// history_page_bench [--records N] [--runs N]
+
+#include "history/historyhost.h"
+#include "history/viewhistory.h"
+#include "tools/historygenerator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A main window that is connected to a full-version wrench and keeps nothing.
+class BenchHost : public HistoryHost
+{
+public:
+    bool setParam(int, const char*, int, bool) override { return true; }
+    bool startParamService() override { return false; }
+    void beginParamTransfer(bool) override {}
+    void endParamTransfer(bool) override {}
+    void setCurrentFile(const QString&, bool) override {}
+    void setXmlPath(const QString&) override {}
+    void showError(const QString&) override {}
+    void setHistoryMode(int) override {}
+    int firmwareKind() const override { return 2; }
+    int historyMode() const override { return 2; }
+    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
+    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
+    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
+    QString serialNumber() const override { return QStringLiteral("TW2000123"); }
+    QChar historyDecimalSeparator() const override { return u','; }
+    bool requestRecords(int) override { return true; }
+    QString historyPath() const override { return QString(); }
+    void setHistoryPath(const QString&) override {}
+};
+
+int option(const QStringList& arguments, const QString& name, int fallback)
+{
+    const qsizetype at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
+}
+
+double milliseconds(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// "VmHWM" of /proc/self/status in MB; 0 where there is none.
+double peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const int records = option(arguments, QStringLiteral("--records"), 10000);
+    const int runs = std::max(1, option(arguments, QStringLiteral("--runs"), 7));
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
+
+    BenchHost host;
+    ViewHistory view(nullptr, &host);
+    view.resize(1020, 768);
+    view.show();
+    view.setActive(true);
+    std::vector<double> handed;
+    std::vector<double> painted;
+    for (int run = 0; run < runs; ++run) {
+        view.slotReadHistory();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        view.onHistoryData(block.constData(), static_cast<int>(block.size()));
+        handed.push_back(milliseconds(timer));
+        view.contentWidget()->repaint();
+        QApplication::processEvents();
+        painted.push_back(milliseconds(timer));
+    }
+    const qsizetype shownCharacters =
+        view.findChild<QPlainTextEdit*>(QStringLiteral("textEditHistory"))->document()->characterCount();
+    view.setActive(false);
+
+    std::printf("history page, %d records, %d runs\n", records, runs);
+    std::printf("  text report shown  %lld characters\n", static_cast<long long>(shownCharacters));
+    std::printf("  onHistoryData      median %7.1f ms (both reports built and the text set)\n", median(handed));
+    std::printf("  laid out, painted  median %7.1f ms (goal <= 250 ms)\n", median(painted));
+    std::printf("  peak memory        %7.1f MB (goal <= 100 MB)\n", peakMegabytes());
+    return 0;
+}

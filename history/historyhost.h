@@ -1,0 +1,35 @@
+#pragma once
+
+#include "params/viewhost.h"
+
+#include <QChar>
+#include <QString>
+
+// What the history page asks of the main window besides the parameter
+// service: the wrench's identity as read, the record block request and the
+// folder of the last save. Every call runs on the GUI thread.
+class HistoryHost : public ViewHost
+{
+public:
+    // The number under which the record block is requested and announced.
+    static constexpr int HistoryTransfer = 0xFFF0;
+
+    // 1 base version, 2 full version, 3 unknown; anything else: parameter
+    // 101 has not been read yet.
+    virtual int firmwareKind() const = 0;
+    virtual int historyMode() const = 0;
+    virtual QString deviceDesignation() const = 0;
+    virtual QString firmwareVersion() const = 0;
+    virtual QString hardwareVersion() const = 0;
+    virtual QString serialNumber() const = 0;
+    // "DECIMAL_SEPARATOR" of the settings file, read before the views.
+    virtual QChar historyDecimalSeparator() const = 0;
+
+    // Sends "RRQ" with number; false, nothing sent, when the port is closed.
+    virtual bool requestRecords(int number) = 0;
+
+    // The folder the save proposes (ends in a separator, or is empty), and
+    // the folder of a save just done, kept for the next start.
+    virtual QString historyPath() const = 0;
+    virtual void setHistoryPath(const QString& directory) = 0;
+};

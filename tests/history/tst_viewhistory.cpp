@@ -1,0 +1,346 @@
+// The history page on its own, with a recording main window: what Read does
+// for each firmware kind, the access code once per connection, every way a
+// readout ends, progress, the logo and the German texts.
+#include "history/historyhost.h"
+#include "history/viewhistory.h"
+#include "tools/historygenerator.h"
+#include "ui/styletemplate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <memory>
+
+namespace {
+
+struct SentWrite {
+    int id;
+    QByteArray value;
+    bool reRead;
+};
+
+// The main window as the page sees it.
+class PageHost : public HistoryHost
+{
+public:
+    bool setParam(int id, const char* value, int length, bool reRead) override
+    {
+        writes.append({id, QByteArray(value, length), reRead});
+        return true;
+    }
+    bool startParamService() override { return true; }
+    void beginParamTransfer(bool) override {}
+    void endParamTransfer(bool) override {}
+    void setCurrentFile(const QString&, bool) override {}
+    void setXmlPath(const QString&) override {}
+    void showError(const QString&) override {}
+    void setHistoryMode(int) override {}
+    int firmwareKind() const override { return kind; }
+    int historyMode() const override { return 2; }
+    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
+    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
+    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
+    QString serialNumber() const override { return QStringLiteral("TW2000123"); }
+    QChar historyDecimalSeparator() const override { return u'.'; }
+    bool requestRecords(int number) override
+    {
+        recordRequests.append(number);
+        return portOpen;
+    }
+    QString historyPath() const override { return QString(); }
+    void setHistoryPath(const QString&) override {}
+
+    int kind = 2;
+    bool portOpen = true;
+    QList<SentWrite> writes;
+    QList<int> recordRequests;
+};
+
+// 583019, least significant byte first.
+const QByteArray readoutCode("\x6B\xE5\x08\x00", 4);
+
+const QString readingText = QStringLiteral(
+    "\n\nREADING HISTORY, PLEASE WAIT..!\nthis process may take a few seconds!\n"
+    "view changes if the process was finished!");
+
+template <typename T>
+T* part(const ViewHistory& view, const char* name)
+{
+    return view.findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestViewHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void readByFirmwareKind_data();
+    void readByFirmwareKind();
+    void accessCodeOncePerConnection();
+    void readoutEnds_data();
+    void readoutEnds();
+    void progress();
+    void logo_data();
+    void logo();
+    void germanTexts();
+
+private:
+    QString text() const { return part<QPlainTextEdit>(*m_view, "textEditHistory")->toPlainText(); }
+    bool idleButtons() const
+    {
+        return part<QPushButton>(*m_view, "pushButtonRead")->isEnabled()
+            && !part<QPushButton>(*m_view, "pushButtonClear")->isEnabled()
+            && part<QPushButton>(*m_view, "pushButtonSave")->isEnabled();
+    }
+    void useStyleFolder(bool withLogo);
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<StyleTemplate> m_style;
+    std::unique_ptr<PageHost> m_host;
+    std::unique_ptr<ViewHistory> m_view;
+};
+
+void TestViewHistory::useStyleFolder(bool withLogo)
+{
+    const QString images = m_folder.filePath(QStringLiteral("images/"));
+    QVERIFY(QDir().mkpath(images));
+    QFile::remove(images + QLatin1String("logo.PNG"));
+    if (withLogo)
+        QVERIFY(QFile::copy(qEnvironmentVariable("TOLVO_BIN_DIR") + QLatin1String("/images/logo.PNG"),
+                            images + QLatin1String("logo.PNG")));
+    bool loaded = false;
+    StyleTemplate::setInstance(nullptr);
+    m_style = std::make_unique<StyleTemplate>(images, m_folder.filePath(QStringLiteral("none.sty")), &loaded,
+                                              ScreenMetrics());
+    StyleTemplate::setInstance(m_style.get());
+}
+
+void TestViewHistory::init()
+{
+    QVERIFY(m_folder.isValid());
+    useStyleFolder(false);
+    m_host = std::make_unique<PageHost>();
+    m_view = std::make_unique<ViewHistory>(nullptr, m_host.get());
+    m_view->setActive(true);
+}
+
+void TestViewHistory::cleanup()
+{
+    m_view.reset();
+    m_host.reset();
+    StyleTemplate::setInstance(nullptr);
+    m_style.reset();
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestViewHistory::readByFirmwareKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("requested");
+
+    QTest::newRow("not read yet") << 0 << QString() << false;
+    QTest::newRow("base version") << 1
+                                  << QStringLiteral("\n\nYou have connected a base version. A reading of the "
+                                                    "stored data is not possible!")
+                                  << false;
+    QTest::newRow("full version") << 2 << readingText << true;
+    QTest::newRow("unknown") << 3
+                             << QStringLiteral("\n\nDEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\n"
+                                               "please reconnect device..")
+                             << false;
+}
+
+void TestViewHistory::readByFirmwareKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, shown);
+    QFETCH(bool, requested);
+
+    m_host->kind = kind;
+    m_view->queueWrite(5, QStringLiteral("720356"), true);
+    QTest::mouseClick(part<QPushButton>(*m_view, "pushButtonRead"), Qt::LeftButton);
+
+    // The 4-byte code in every case; the text code queued before is dropped.
+    QCOMPARE(m_host->writes.size(), 1);
+    QCOMPARE(m_host->writes[0].id, 5);
+    QCOMPARE(m_host->writes[0].value, readoutCode);
+    QVERIFY(m_host->writes[0].reRead);
+    QVERIFY(!m_view->sendNextWrite());
+
+    QCOMPARE(text(), shown);
+    QCOMPARE(m_host->recordRequests, requested ? QList<int>{0xFFF0} : QList<int>{});
+    QCOMPARE(m_view->isReading(), requested);
+    QCOMPARE(QApplication::overrideCursor() != nullptr, requested);
+    QCOMPARE(idleButtons(), !requested);
+    QCOMPARE(part<QProgressBar>(*m_view, "progressBarRead")->isVisibleTo(m_view.get()), requested);
+    if (requested) {
+        QCOMPARE(part<QLabel>(*m_view, "labelPercentVal")->text(), QStringLiteral("0%"));
+        // The identity parameters are read again for the report.
+        QCOMPARE(m_view->nextRead(), 5);
+        m_view->onHistoryData(nullptr, 0);
+    }
+}
+
+void TestViewHistory::accessCodeOncePerConnection()
+{
+    for (int read = 0; read < 2; ++read) {
+        m_view->slotReadHistory();
+        m_view->onHistoryData(nullptr, 0);
+    }
+    QCOMPARE(m_host->writes.size(), 1);
+    QCOMPARE(m_host->recordRequests.size(), 2);
+
+    m_view->setActive(false);
+    m_view->setActive(true);
+    m_view->slotReadHistory();
+    QCOMPARE(m_host->writes.size(), 2);
+    QCOMPARE(m_host->writes[1].value, readoutCode);
+}
+
+// However a readout ends, the wait cursor goes, the progress goes and the
+// buttons come back; only a complete block leaves a report.
+void TestViewHistory::readoutEnds_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("online");
+
+    QTest::newRow("records") << QStringLiteral("records") << QString() << true;
+    QTest::newRow("empty block") << QStringLiteral("empty") << QStringLiteral("\n\nno data found!") << true;
+    QTest::newRow("too large") << QStringLiteral("too large")
+                               << QStringLiteral("\n\nHISTORY TOO LARGE!\nthe device holds more data than can "
+                                                 "be read out.")
+                               << true;
+    QTest::newRow("port closed") << QStringLiteral("port closed") << QString() << true;
+    QTest::newRow("request refused") << QStringLiteral("request refused") << QString() << true;
+    QTest::newRow("offline") << QStringLiteral("offline") << QString() << false;
+}
+
+void TestViewHistory::readoutEnds()
+{
+    QFETCH(QString, end);
+    QFETCH(QString, shown);
+    QFETCH(bool, online);
+
+    const QByteArray block = wrench::history::encode(wrench::history::generate(12));
+    HistoryReports expected;
+    m_host->portOpen = end != QLatin1String("request refused");
+    const QDateTime before = QDateTime::currentDateTime();
+    m_view->slotReadHistory();
+    if (end == QLatin1String("records")) {
+        m_view->setProgress(101);
+        m_view->showProgress(false);
+        m_view->showProcessing();
+        m_view->onHistoryData(block.constData(), static_cast<int>(block.size()));
+        ReportSettings settings;
+        settings.identity = {m_host->deviceDesignation(), m_host->firmwareVersion(), m_host->hardwareVersion(),
+                             m_host->serialNumber()};
+        settings.historyMode = 2;
+        settings.decimalSeparator = u'.';
+        expected = buildReports(block, settings, before);
+        if (m_view->reports().text != expected.text)
+            expected = buildReports(block, settings, QDateTime::currentDateTime());
+        shown = expected.text;
+    } else if (end == QLatin1String("empty")) {
+        m_view->onHistoryData(block.constData(), 0);
+    } else if (end == QLatin1String("too large")) {
+        m_view->onHistoryTooLarge();
+    } else if (end == QLatin1String("port closed")) {
+        m_view->setProgress(40);
+        m_view->abandonReadout();
+    } else if (end == QLatin1String("offline")) {
+        m_view->clearReports();
+        m_view->setActive(false);
+    }
+
+    QVERIFY(!m_view->isReading());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!part<QProgressBar>(*m_view, "progressBarRead")->isVisibleTo(m_view.get()));
+    QCOMPARE(text(), shown);
+    QCOMPARE(m_view->reports().text, expected.text);
+    QCOMPARE(m_view->reports().csv, expected.csv);
+    QCOMPARE(idleButtons(), online);
+    QCOMPARE(part<QPushButton>(*m_view, "pushButtonRead")->isVisibleTo(m_view.get()), online);
+    if (online)
+        QCOMPARE(part<QProgressBar>(*m_view, "progressBarRead")->value(), 0);
+}
+
+void TestViewHistory::progress()
+{
+    auto* percent = part<QLabel>(*m_view, "labelPercentVal");
+    QCOMPARE(percent->text(), QStringLiteral("TextLabelPercentVal"));
+    m_view->setProgress(57);
+    QCOMPARE(percent->text(), QStringLiteral("57%"));
+    QCOMPARE(part<QProgressBar>(*m_view, "progressBarRead")->value(), 57);
+    QCOMPARE(percent->styleSheet(), QStringLiteral("color:#FFFFFF"));
+
+    m_view->showProcessing();
+    QCOMPARE(text(), QStringLiteral("\n\nHISTORY DATA ARE PROCESSED, PLEASE WAIT..!\n"
+                                    "view changes if the process was finished!"));
+}
+
+void TestViewHistory::logo_data()
+{
+    QTest::addColumn<bool>("withLogo");
+    QTest::addColumn<int>("windowWidth");
+    QTest::addColumn<int>("largestWidth"); // 0: no picture
+
+    QTest::newRow("1000 wide") << true << 1000 << 200;
+    QTest::newRow("1280 wide") << true << 1280 << 256;
+    QTest::newRow("no logo file") << false << 1000 << 0;
+}
+
+void TestViewHistory::logo()
+{
+    QFETCH(bool, withLogo);
+    QFETCH(int, windowWidth);
+    QFETCH(int, largestWidth);
+
+    useStyleFolder(withLogo);
+    m_view->updateLogo(windowWidth, 700);
+    const QPixmap shown = part<QLabel>(*m_view, "labelLogo")->pixmap();
+    if (largestWidth == 0) {
+        QVERIFY(shown.isNull());
+        return;
+    }
+    QVERIFY(!shown.isNull());
+    QVERIFY(shown.width() > 0);
+    QVERIFY(shown.width() <= largestWidth);
+}
+
+void TestViewHistory::germanTexts()
+{
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral("TolvoTool_de"), qEnvironmentVariable("TOLVO_BIN_DIR")));
+    QCoreApplication::installTranslator(&german);
+    m_view->retranslate();
+    m_host->kind = 1;
+    m_view->slotReadHistory();
+    const QString read = part<QPushButton>(*m_view, "pushButtonRead")->text();
+    const QString caption = part<QLabel>(*m_view, "label")->text();
+    const QString message = text();
+    QCoreApplication::removeTranslator(&german);
+    m_view->retranslate();
+
+    QCOMPARE(read, QStringLiteral("Lesen"));
+    QCOMPARE(caption, QStringLiteral("Messwerte"));
+    QVERIFY2(message.startsWith(QStringLiteral("\n\nSie haben eine Basisversion")), qPrintable(message));
+    QCOMPARE(part<QPushButton>(*m_view, "pushButtonRead")->text(), QStringLiteral("Read"));
+}
+
+QTEST_MAIN(TestViewHistory)
+#include "tst_viewhistory.moc"
