@@ -3,6 +3,7 @@
 #include "describedrecord.h"
 #include "toolside.h"
 
+#include "tools/parameterfile.h"
 #include "tools/parametergenerator.h"
 #include "tools/wrenchconfig.h"
 
@@ -68,6 +69,7 @@ private slots:
     void fileLines();
     void fileRefusals_data();
     void fileRefusals();
+    void changingTableKeepsItsShape();
     void downloadServesTheList();
 };
 
@@ -240,6 +242,31 @@ void TestWrenchParameterList::fileRefusals()
     QString reason;
     QVERIFY(describedFromFile(text, reason).isEmpty());
     QVERIFY2(reason.contains(error), qPrintable(reason));
+}
+
+// A table whose values change on their own (DYNAMIC) is read as it stands,
+// whole.
+void TestWrenchParameterList::changingTableKeepsItsShape()
+{
+    QList<Parameter> settings;
+    QString error;
+    QVERIFY2(parameterfile::parse("310;s16;2x2;0;0x41;;-1 2 -3 4;Live table;;M;\n"
+                                  "311;s16;1x1;0;0x41;;-1;Live value;;M;\n",
+                                  settings, error),
+             qPrintable(error));
+    ParameterTable table(DeviceIdentity(), settings);
+    QByteArray value;
+    for (int read = 0; read < 3; ++read) {
+        QVERIFY(table.read(310, &value));
+        QCOMPARE(value.toHex(), QByteArray("ffff0200fdff0400"));
+    }
+    QSet<QByteArray> scalarValues;
+    for (int read = 0; read < 4; ++read) {
+        QVERIFY(table.read(311, &value));
+        QCOMPARE(value.size(), 2);
+        scalarValues.insert(value);
+    }
+    QVERIFY(scalarValues.size() > 1);
 }
 
 // The list download of a generated list carries every description, in
