@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "app/tolvotool.h"
 #include "platform/ports.h"
+#include "platform/profile.h"
 #include "ui/styletemplate.h"
 
 #include <QApplication>
@@ -86,6 +87,7 @@ int startTool(const QString& startPath)
     paths::setStartPath(startPath);
     const QString settingsFile = paths::settingsFile(startPath);
     platform::setPortMappingFile(QFile::encodeName(settingsFile).toStdString());
+    platform::removeStaleProfileTemporaries(QFile::encodeName(settingsFile).toStdString());
 
     const QString imageDirectory = paths::imageDirectory(startPath);
     bool styleLoaded = false;

@@ -1,5 +1,7 @@
 #include "platform/profile_text.h"
 
+#include <unordered_set>
+
 namespace platform::profiletext {
 
 namespace {
@@ -28,6 +30,13 @@ std::string trimmed(const std::string& text)
 char lowered(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowered(std::string name)
+{
+    for (char& c : name)
+        c = lowered(c);
+    return name;
 }
 
 bool hasEnclosingQuotes(const std::string& text)
@@ -156,14 +165,11 @@ std::vector<Entry> sectionEntries(const std::string& text, const std::string& se
     const std::optional<SectionBody> body = findSection(lines, section);
     if (!body)
         return entries;
+    // An index of the names taken so far keeps a long section linear.
+    std::unordered_set<std::string> seen;
     for (std::size_t i = body->begin; i < body->end; ++i) {
         const Line line = classify(lines[i]);
-        if (line.kind != LineKind::Key)
-            continue;
-        bool seen = false;
-        for (const Entry& entry : entries)
-            seen = seen || sameName(entry.first, line.name);
-        if (!seen)
+        if (line.kind == LineKind::Key && seen.insert(lowered(line.name)).second)
             entries.emplace_back(line.name, readValue(line.rawValue));
     }
     return entries;

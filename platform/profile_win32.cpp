@@ -31,4 +31,9 @@ bool writeProfileString(const std::string& file, const std::string& section,
         != FALSE;
 }
 
+void removeStaleProfileTemporaries(const std::string& /*file*/)
+{
+    // WritePrivateProfileString writes in place: it leaves no temporaries.
+}
+
 } // namespace platform

@@ -26,13 +26,29 @@ std::wstring widen(const std::string& utf8)
     return wide;
 }
 
+// The C runtime descriptor that takes the handle over.
+int toDescriptor(HANDLE handle, int flags, std::string& error)
+{
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (fd < 0)
+        return fail(handle, error, "_open_osfhandle");
+    error.clear();
+    return fd;
+}
+
 } // namespace
 
 int openRegularFileForWriting(const std::string& path, std::string& error)
 {
-    // The reparse point itself is opened, never its target, and refused below.
-    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    // A new file is created exclusively, so that nothing appearing after a
+    // check is followed; an existing reparse point itself is opened, never
+    // its target, and refused below.
+    const std::wstring widePath = widen(path);
+    HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+        handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return fail(handle, error, "CreateFileW");
     if (GetFileType(handle) != FILE_TYPE_DISK)
@@ -46,11 +62,18 @@ int openRegularFileForWriting(const std::string& path, std::string& error)
         return fail(handle, error, "file has other links");
     if (!SetEndOfFile(handle))
         return fail(handle, error, "SetEndOfFile");
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0)
-        return fail(handle, error, "_open_osfhandle");
-    error.clear();
-    return fd;
+    return toDescriptor(handle, _O_WRONLY | _O_BINARY, error);
+}
+
+int openRegularFileForReading(const std::string& path, std::string& error)
+{
+    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return fail(handle, error, "CreateFileW");
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        return fail(handle, error, "not a disk file");
+    return toDescriptor(handle, _O_RDONLY | _O_BINARY, error);
 }
 
 void closeFileDescriptor(int fd)

@@ -6,6 +6,7 @@
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -188,7 +189,14 @@ bool SerialPort::open(const std::string& devicePath, const SerialLineSettings& s
         m_lastError = lastErrno();
         return false;
     }
-    SerialError error = ::ioctl(fd, TIOCEXCL) == 0 ? SerialError::None : lastErrno();
+    // Two programs never share a port, as on Windows: the advisory lock holds
+    // for every user, exclusive use keeps out those that take no lock.
+    SerialError error = SerialError::None;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        error = errno == EWOULDBLOCK ? SerialError::Busy : lastErrno();
+    const bool exclusive = error == SerialError::None && ::ioctl(fd, TIOCEXCL) == 0;
+    if (error == SerialError::None && !exclusive)
+        error = lastErrno();
     if (error == SerialError::None)
         error = applyLineSettings(fd, settings);
     if (error == SerialError::None)
@@ -196,6 +204,10 @@ bool SerialPort::open(const std::string& devicePath, const SerialLineSettings& s
     if (error == SerialError::None)
         error = setModemLine(fd, TIOCM_RTS, settings.rtsOn);
     if (error != SerialError::None) {
+        // The flag outlives this descriptor on a pseudo-terminal whose far
+        // end stays open, and would refuse every later open.
+        if (exclusive)
+            ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         m_lastError = error;
         return false;

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 namespace platform {
 
 namespace {
@@ -98,26 +102,67 @@ bool applyLineSettings(HANDLE port, const SerialLineSettings& settings)
     return ::SetCommTimeouts(port, &timeouts) != FALSE;
 }
 
-// Cancels an overlapped transfer and waits until the driver has let go of
-// its record, which lives in our object.
-void cancelTransfer(HANDLE port, OVERLAPPED* overlapped)
+// An overlapped transfer's record and bytes. The driver may write both until
+// the transfer completes, so they live apart from the caller's memory.
+struct Transfer {
+    OVERLAPPED overlapped{};
+    std::vector<std::uint8_t> bytes;
+
+    Transfer() = default;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer() { closeEvent(overlapped.hEvent); }
+
+    // A fresh record for the next transfer, keeping its event.
+    void restart(std::size_t size)
+    {
+        const HANDLE event = overlapped.hEvent;
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = event;
+        bytes.resize(size);
+    }
+};
+
+std::unique_ptr<Transfer> newTransfer()
 {
-    DWORD ignored = 0;
-    ::CancelIo(port);
-    ::GetOverlappedResult(port, overlapped, &ignored, TRUE);
+    auto transfer = std::make_unique<Transfer>();
+    transfer->overlapped.hEvent = newManualResetEvent();
+    if (transfer->overlapped.hEvent == nullptr)
+        return nullptr;
+    return transfer;
+}
+
+// How long a cancelled transfer may take to come back from the driver.
+constexpr DWORD kCancelWaitMs = 1000;
+
+// Cancels a pending transfer and waits, within a bound, until the driver has
+// let go of it. A driver that never completes it (a vanished device) keeps
+// it: then the transfer is handed over for good, never freed, since the
+// driver may still write into it; transfer is left empty and the result is
+// false.
+bool cancelTransfer(HANDLE port, std::unique_ptr<Transfer>& transfer)
+{
+    ::CancelIoEx(port, &transfer->overlapped);
+    if (::WaitForSingleObject(transfer->overlapped.hEvent, kCancelWaitMs) == WAIT_OBJECT_0) {
+        DWORD ignored = 0;
+        ::GetOverlappedResult(port, &transfer->overlapped, &ignored, FALSE);
+        return true;
+    }
+    static_cast<void>(transfer.release()); // deliberately kept alive for the driver
+    return false;
 }
 
 } // namespace
 
 struct SerialPort::Os {
     HANDLE port = INVALID_HANDLE_VALUE;
-    HANDLE writeEvent = nullptr;
+    std::unique_ptr<Transfer> write;
 };
 
 struct SerialReader::Os {
     HANDLE port = INVALID_HANDLE_VALUE;
     HANDLE stopEvent = nullptr;
-    OVERLAPPED overlapped{};
+    std::unique_ptr<Transfer> read;
 };
 
 void closeSerialHandle(SerialHandle handle)
@@ -150,9 +195,9 @@ bool SerialPort::open(const std::string& devicePath, const SerialLineSettings& s
         ::CloseHandle(port);
         return false;
     }
-    if (m_os->writeEvent == nullptr)
-        m_os->writeEvent = newManualResetEvent();
-    if (m_os->writeEvent == nullptr) {
+    if (!m_os->write)
+        m_os->write = newTransfer();
+    if (!m_os->write) {
         m_lastError = lastWin32Error();
         ::CloseHandle(port);
         return false;
@@ -174,24 +219,31 @@ SerialHandle SerialPort::handle() const
 
 SerialError SerialPort::write(const std::uint8_t* bytes, std::size_t length, int timeoutMs)
 {
-    if (!isOpen() || m_os->writeEvent == nullptr)
+    if (!isOpen())
         return m_lastError = SerialError::NotFound;
     if (length > MAXDWORD)
         return m_lastError = SerialError::InvalidSetting;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = m_os->writeEvent;
+    // A record left to the driver by an earlier write is replaced.
+    if (!m_os->write)
+        m_os->write = newTransfer();
+    if (!m_os->write)
+        return m_lastError = lastWin32Error();
+    Transfer& transfer = *m_os->write;
+    transfer.restart(length);
+    std::copy(bytes, bytes + length, transfer.bytes.begin());
     DWORD written = 0;
     const DWORD wanted = static_cast<DWORD>(length);
-    if (!::WriteFile(m_os->port, bytes, wanted, &written, &overlapped)) {
+    if (!::WriteFile(m_os->port, transfer.bytes.data(), wanted, &written, &transfer.overlapped)) {
         if (::GetLastError() != ERROR_IO_PENDING)
             return m_lastError = lastWin32Error();
-        const DWORD wait = ::WaitForSingleObject(m_os->writeEvent,
+        const DWORD wait = ::WaitForSingleObject(transfer.overlapped.hEvent,
                                                  timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
         if (wait != WAIT_OBJECT_0) {
-            cancelTransfer(m_os->port, &overlapped);
-            return m_lastError = wait == WAIT_TIMEOUT ? SerialError::TimedOut : lastWin32Error();
+            const SerialError error = wait == WAIT_TIMEOUT ? SerialError::TimedOut : lastWin32Error();
+            // A write the driver never gives back: the device is gone.
+            return m_lastError = cancelTransfer(m_os->port, m_os->write) ? error : SerialError::DeviceGone;
         }
-        if (!::GetOverlappedResult(m_os->port, &overlapped, &written, FALSE))
+        if (!::GetOverlappedResult(m_os->port, &transfer.overlapped, &written, FALSE))
             return m_lastError = lastWin32Error();
     }
     return m_lastError = written == wanted ? SerialError::None : SerialError::TimedOut;
@@ -199,7 +251,8 @@ SerialError SerialPort::write(const std::uint8_t* bytes, std::size_t length, int
 
 SerialHandle SerialPort::release()
 {
-    closeEvent(m_os->writeEvent);
+    // Every write has ended (completed, cancelled or left to the driver).
+    m_os->write.reset();
     if (!isOpen())
         return InvalidSerialHandle;
     ::PurgeComm(m_os->port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
@@ -217,19 +270,17 @@ SerialReader::SerialReader(SerialHandle handle) : m_os(std::make_unique<Os>())
 {
     m_os->port = handle == InvalidSerialHandle ? INVALID_HANDLE_VALUE : asHandle(handle);
     m_os->stopEvent = newManualResetEvent();
-    m_os->overlapped.hEvent = newManualResetEvent();
+    m_os->read = newTransfer();
 }
 
 SerialReader::~SerialReader()
 {
     closeEvent(m_os->stopEvent);
-    closeEvent(m_os->overlapped.hEvent);
 }
 
 bool SerialReader::isValid() const
 {
-    return m_os->port != INVALID_HANDLE_VALUE && m_os->stopEvent != nullptr
-        && m_os->overlapped.hEvent != nullptr;
+    return m_os->port != INVALID_HANDLE_VALUE && m_os->stopEvent != nullptr && m_os->read;
 }
 
 void SerialReader::requestStop()
@@ -263,9 +314,17 @@ SerialReadResult SerialReader::read(std::uint8_t* buffer, std::size_t capacity)
         result.status = SerialReadResult::Stopped;
         return result;
     }
+    // A read left to the driver at an earlier stop took the record with it.
+    if (!m_os->read) {
+        result.status = SerialReadResult::DeviceGone;
+        result.error = SerialError::DeviceGone;
+        return result;
+    }
     DWORD count = 0;
     const DWORD wanted = capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
-    if (!::ReadFile(m_os->port, buffer, wanted, &count, &m_os->overlapped)) {
+    Transfer& transfer = *m_os->read;
+    transfer.restart(wanted);
+    if (!::ReadFile(m_os->port, transfer.bytes.data(), wanted, &count, &transfer.overlapped)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) {
             result.error = errorFromWin32(error);
@@ -273,22 +332,25 @@ SerialReadResult SerialReader::read(std::uint8_t* buffer, std::size_t capacity)
                 result.status = SerialReadResult::DeviceGone;
             return result;
         }
-        const HANDLE waitFor[2] = {m_os->stopEvent, m_os->overlapped.hEvent};
+        // Waiting for bytes has no limit by design; the stop ends it.
+        const HANDLE waitFor[2] = {m_os->stopEvent, transfer.overlapped.hEvent};
         const DWORD wait = ::WaitForMultipleObjects(2, waitFor, FALSE, INFINITE);
         if (wait == WAIT_OBJECT_0) {
-            // Abort the pending read before our record goes out of use.
             ::PurgeComm(m_os->port, PURGE_RXABORT);
-            cancelTransfer(m_os->port, &m_os->overlapped);
             result.status = SerialReadResult::Stopped;
+            // The stop goes ahead either way; a read that never came back is reported.
+            if (!cancelTransfer(m_os->port, m_os->read))
+                result.error = SerialError::DeviceGone;
             return result;
         }
-        if (wait != WAIT_OBJECT_0 + 1 || !::GetOverlappedResult(m_os->port, &m_os->overlapped, &count, FALSE)) {
+        if (wait != WAIT_OBJECT_0 + 1 || !::GetOverlappedResult(m_os->port, &transfer.overlapped, &count, FALSE)) {
             result.error = lastWin32Error();
             if (result.error == SerialError::None)
                 result.error = SerialError::Other;
             return result;
         }
     }
+    std::copy(transfer.bytes.begin(), transfer.bytes.begin() + count, buffer);
     result.status = SerialReadResult::Data;
     result.count = count;
     return result;

@@ -71,6 +71,7 @@ void QKapsIO::close()
     // What this connection queued for the window must not act on the next
     // one; the port drops what is still queued for the engine itself.
     dropQueuedEvents();
+    connectionClosed();
     QorbComIO::close();
     m_portNumber = 0;
 }

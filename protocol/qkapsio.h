@@ -63,6 +63,8 @@ protected slots:
     void slotTimer();
 
 protected:
+    // Called by close once nothing is received any more.
+    virtual void connectionClosed() {}
     void customEvent(QEvent* event) override;
     // Posts to the receiver; without one the event is dropped.
     void postToReceiver(std::unique_ptr<QEvent> event);

@@ -3,6 +3,7 @@
 #include "platform/safefile.h"
 #include "protocol/kapsmessage.h"
 #include "protocol/protocollog.h"
+#include "protocol/qkapsfilename.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,31 +32,6 @@ void appendBigEndian16(QByteArray& payload, int number)
 QString latin1(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The file name part that the wrench may write into the download directory,
-// or "" when the name is refused: no way out of the directory, nothing the
-// tool itself runs on or reads at start-up.
-QString downloadFileName(const QString& announced)
-{
-    const qsizetype separator = std::max(announced.lastIndexOf(QLatin1Char('\\')),
-                                         announced.lastIndexOf(QLatin1Char('/')));
-    const QString name = announced.mid(separator + 1);
-    // ':' names a drive or a stream on Windows; a trailing dot or blank is
-    // dropped there, which would turn "x.ini." into "x.ini".
-    if (name.isEmpty() || name.contains(QLatin1Char(':')) || name.endsWith(QLatin1Char('.'))
-        || name.endsWith(QLatin1Char(' ')))
-        return QString();
-    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (!executable.isEmpty() && name.compare(executable, Qt::CaseInsensitive) == 0)
-        return QString();
-    static const char* const protectedSuffixes[] = {"ini", "sty", "qm", "exe", "dll", "so"};
-    const QString suffix = QFileInfo(name).suffix();
-    for (const char* protectedSuffix : protectedSuffixes) {
-        if (suffix.compare(QLatin1String(protectedSuffix), Qt::CaseInsensitive) == 0)
-            return QString();
-    }
-    return name;
 }
 
 } // namespace
@@ -88,7 +64,18 @@ QKapsMsgIO::QKapsMsgIO(QObject* parent)
 {
 }
 
-QKapsMsgIO::~QKapsMsgIO() = default;
+QKapsMsgIO::~QKapsMsgIO()
+{
+    // The base class closes too late to reach this class's download.
+    close();
+}
+
+void QKapsMsgIO::connectionClosed()
+{
+    // A download cut off by the disconnect is as incomplete as a failed one.
+    if (m_downloadFile)
+        abandonDownloadFile("connection closed");
+}
 
 void QKapsMsgIO::setDownloadDirectory(const QString& directory)
 {
@@ -288,9 +275,15 @@ void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t an
         abandonDownloadFile("a new file started");
     m_fileTotal = 0;
     m_downloadFilePath.clear();
-    const QString name = downloadFileName(announcedName);
+    QString refusal;
+    // The frame's text is its bytes one by one; the name is UTF-8.
+    const QString name = kapsfile::downloadFileName(
+        announcedName.toLatin1(), QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &refusal);
     if (name.isEmpty()) {
-        qCWarning(lcProtocol) << "File name refused:" << announcedName;
+        // Percent-encoded: a line end or escape in the name must not forge log lines.
+        qCWarning(lcProtocol).noquote() << "File name refused:"
+                                        << announcedName.toLatin1().toPercentEncoding(" .\\/") << "-"
+                                        << refusal;
         return;
     }
     const QString path = QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));

@@ -59,6 +59,7 @@ private:
                      std::uint8_t sequence);
     void postMessage(int type, int value1, int value2, const QString& text = QString());
     bool isRepeatedBlock(const frame::View& frame);
+    void connectionClosed() override;
 
     void onIdentification(const frame::View& frame);
     void onError(const frame::View& frame);

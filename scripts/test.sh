@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test run: installs what is missing, builds, and runs the tests in
-# a plain build, with AddressSanitizer + UndefinedBehaviorSanitizer, and the
-# threaded tests with ThreadSanitizer; compiles the Windows platform layer
+# a plain build (a second time as an unprivileged account), with
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests with
+# ThreadSanitizer; compiles the Windows platform layer
 # with mingw-w64 and runs the fuzzers for a fixed number of inputs.
 # Usage: scripts/test.sh [--quick]   (--quick: plain build and tests only)
 set -euo pipefail
@@ -39,6 +40,29 @@ plain() {
     configure build
     ninja -C build -j"$jobs"
     ctest --test-dir build --output-on-failure -j"$jobs"
+}
+
+# The plain build's tests once more as an account without privileges (uid
+# and gid 65534), so that permission faults that root never meets show. The
+# executables and test lists are copied to a scratch folder that account
+# owns, since tests write beside their programs; the build stays root's.
+unprivileged() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "not root: the plain run was already unprivileged"
+        return 0
+    fi
+    local scratch status=0
+    scratch=$(mktemp -d)
+    (cd build && find bin tests \( -name CMakeFiles -o -name '*_autogen' \) -prune -o -type f -print0 \
+        | xargs -0 cp --parents -p -t "$scratch")
+    find "$scratch" -name CTestTestfile.cmake -exec sed -i "s#$root/build/#$scratch/#g" {} +
+    mkdir "$scratch/home" "$scratch/tmp"
+    chown -R 65534:65534 "$scratch"
+    setpriv --reuid=65534 --regid=65534 --clear-groups \
+        env HOME="$scratch/home" TMPDIR="$scratch/tmp" \
+        ctest --test-dir "$scratch/tests" --output-on-failure -j"$jobs" || status=$?
+    rm -rf "$scratch"
+    return "$status"
 }
 
 asan() {
@@ -97,6 +121,7 @@ fuzz() {
 
 stage "dependencies" scripts/deps.sh test
 stage "plain build and tests" plain
+stage "plain tests, unprivileged" unprivileged
 if [ $quick -eq 0 ]; then
     stage "mingw-w64 platform layer" mingw
     stage "asan+ubsan build and tests" asan

@@ -129,14 +129,18 @@ QorbXmlMachine::~QorbXmlMachine() = default;
 
 void QorbXmlMachine::setScreen(int width, int height, int dpi)
 {
-    m_screenWidth = width;
-    m_screenHeight = height;
+    if (width > 0)
+        m_screenWidth = width;
+    if (height > 0)
+        m_screenHeight = height;
     m_screenDpi = dpi > 0 ? dpi : 96;
 }
 
 bool QorbXmlMachine::startElement(const QString& /*namespaceURI*/, const QString& /*localName*/,
                                   const QString& qName, const QXmlAttributes& attributes)
 {
+    if (++m_depth > MaxDepth)
+        return false;
     if (qName == QLatin1String("widget")) {
         auto item = std::make_unique<LayoutItem>();
         item->className = attributes.value(QStringLiteral("class"));
@@ -175,6 +179,7 @@ bool QorbXmlMachine::characters(const QString& text)
 bool QorbXmlMachine::endElement(const QString& /*namespaceURI*/, const QString& /*localName*/,
                                 const QString& qName)
 {
+    --m_depth;
     if (m_section == QLatin1String("layouts")) {
         readLayoutValue(qName);
     } else if (m_section == QLatin1String("fonts")) {
@@ -200,6 +205,13 @@ bool QorbXmlMachine::fatalError(const QXmlParseException& exception)
                                    .arg(exception.columnNumber())
                                    .arg(exception.message());
     return false;
+}
+
+QString QorbXmlMachine::errorString() const
+{
+    if (m_depth > MaxDepth)
+        return QStringLiteral("elements nested deeper than %1 levels").arg(MaxDepth);
+    return QXmlDefaultHandler::errorString();
 }
 
 int QorbXmlMachine::bufferNumber() const
@@ -244,7 +256,7 @@ void QorbXmlMachine::readFontValue(const QString& element)
     } else if (element == QLatin1String("pointsize")) {
         const int size = bufferNumber();
         if (size > 0)
-            target.setPointSize(size);
+            target.setPointSize(std::min(size, MaxPointSize));
     } else if (element == QLatin1String("weight")) {
         target.setWeight(weightFromLegacy(bufferNumber()));
     } else if (element == QLatin1String("bold")) {
@@ -265,9 +277,9 @@ void QorbXmlMachine::readResolution(const QString& element)
     if (designPixels <= 0)
         return;
     if (element == QLatin1String("xPix"))
-        m_xScale = double(m_screenWidth) / designPixels;
+        m_xScale = std::clamp(double(m_screenWidth) / designPixels, MinScale, MaxScale);
     else if (element == QLatin1String("yPix"))
-        m_yScale = double(m_screenHeight) / designPixels;
+        m_yScale = std::clamp(double(m_screenHeight) / designPixels, MinScale, MaxScale);
 }
 
 QFont QorbXmlMachine::font(const QString& name)
@@ -277,7 +289,7 @@ QFont QorbXmlMachine::font(const QString& name)
     const int stored = scaled.pointSize();
     if (stored > 0) {
         const double size = stored * m_yScale * m_yFactor * 96.0 / m_screenDpi + 0.5;
-        scaled.setPointSize(std::max(1, integerPart(size)));
+        scaled.setPointSize(std::clamp(integerPart(size), 1, MaxPointSize));
     }
     return scaled;
 }
@@ -317,10 +329,11 @@ bool QorbXmlMachine::parseRect(const QString& text, double sx, double sy)
         if (!ok)
             values[i] = 0;
     }
-    m_left = integerPart(values[0] * sx + 0.5);
-    m_top = integerPart(values[1] * sy + 0.5);
-    m_right = saturated(qint64(m_left) + integerPart(values[2] * sx) - 1);
-    m_bottom = saturated(qint64(m_top) + integerPart(values[3] * sy) - 1);
+    // Nothing larger than the screen, nothing placed beyond it.
+    m_left = std::clamp(integerPart(values[0] * sx + 0.5), -m_screenWidth, m_screenWidth);
+    m_top = std::clamp(integerPart(values[1] * sy + 0.5), -m_screenHeight, m_screenHeight);
+    m_right = m_left + std::clamp(integerPart(values[2] * sx), 0, m_screenWidth) - 1;
+    m_bottom = m_top + std::clamp(integerPart(values[3] * sy), 0, m_screenHeight) - 1;
     return true;
 }
 

@@ -56,6 +56,15 @@ public:
                     const QString& qName) override;
     bool characters(const QString& text) override;
     bool fatalError(const QXmlParseException& exception) override;
+    QString errorString() const override;
+
+    // Elements nested deeper than this fail the file: the reader recurses.
+    static constexpr int MaxDepth = 256;
+    // Sane ranges whatever the file says: scales from the design resolution,
+    // and point sizes as read and as scaled.
+    static constexpr double MinScale = 1.0 / 16;
+    static constexpr double MaxScale = 16.0;
+    static constexpr int MaxPointSize = 144;
 
     // The named font (the default font for unknown names) with its point
     // size scaled to the screen.
@@ -64,8 +73,8 @@ public:
     // nullIfMissing, else the default colour (magenta).
     std::optional<QColor> color(const QString& name, bool nullIfMissing) const;
     Colors parseColors(const QString& colorText) const;
-    // Scales "x, y, width, height"; false (and nothing changed) unless the
-    // text holds four numbers.
+    // Scales "x, y, width, height", held to the screen; false (and nothing
+    // changed) unless the text holds four numbers.
     bool parseRect(const QString& text, double sx, double sy);
     QRect rect() const;
 
@@ -90,6 +99,7 @@ private:
     LayoutItem* m_currentItem = nullptr;
     QString m_section;
     QString m_charBuffer;
+    int m_depth = 0;
     int m_left = 0;
     int m_top = 0;
     int m_right = -1;

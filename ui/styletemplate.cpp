@@ -1,6 +1,7 @@
 #include "ui/styletemplate.h"
 
 #include "app/dlgmessageimpl.h"
+#include "platform/safefile.h"
 #include "ui/qorbxmlmachine.h"
 #include "ui/uilog.h"
 
@@ -80,9 +81,13 @@ void StyleTemplate::loadStyleFile(const QString& styleFilePath, bool* loaded)
 {
     if (styleFilePath.isEmpty())
         return;
+    // Only a regular file: anything else (a FIFO) could block the start.
+    std::string error;
+    const int fd = platform::openRegularFileForReading(QFile::encodeName(styleFilePath).toStdString(), error);
     QFile file(styleFilePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qCWarning(lcUi).noquote() << "Cannot open style file" << styleFilePath << file.errorString();
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
+        platform::closeFileDescriptor(fd);
+        qCWarning(lcUi).noquote() << "Cannot open style file" << styleFilePath << QString::fromStdString(error);
         return;
     }
     m_machine = std::make_unique<QorbXmlMachine>();

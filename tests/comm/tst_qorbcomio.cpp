@@ -17,6 +17,10 @@
 #include <atomic>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 using testsupport::EventRecorder;
 using testsupport::ackFrame;
 using testsupport::bytesOf;
@@ -59,6 +63,9 @@ private slots:
     void portNumbersAboveNine_data();
     void portNumbersAboveNine();
     void openRefusals();
+    void refusedOpenLeavesPortFree_data();
+    void refusedOpenLeavesPortFree();
+    void secondOpenOfOnePortIsRefused();
     void openWhileOpenKeepsHandle();
     void receiverStartsOnceAndStopsTwice();
     void zeroLengthWriteSendsNothing();
@@ -188,6 +195,54 @@ void TestQorbComIO::openRefusals()
     QVERIFY(port.isOpen());
     QCoreApplication::sendPostedEvents(&recorder);
     QVERIFY(recorder.events.isEmpty());
+}
+
+void TestQorbComIO::refusedOpenLeavesPortFree_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("parity");
+    QTest::newRow("no baud rate") << 0 << 0;
+    QTest::newRow("not a standard rate") << 12345 << 0;
+    QTest::newRow("no such parity") << Baud << 7;
+}
+
+// A root user passes exclusive use unhindered, so the flag is read directly.
+void TestQorbComIO::refusedOpenLeavesPortFree()
+{
+    QFETCH(int, baud);
+    QFETCH(int, parity);
+    EventRecorder recorder;
+    Port refused;
+    refused.setReceiver(&recorder, nullptr, 4, 256, feedByte, 1);
+    QVERIFY(!refused.open(ComPort, baud, parity, true, true));
+
+    const int fd = ::open(m_link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    int exclusive = -1;
+    const int asked = ::ioctl(fd, TIOCGEXCL, &exclusive);
+    ::close(fd);
+    QCOMPARE(asked, 0);
+    QCOMPARE(exclusive, 0);
+
+    Port next;
+    QVERIFY(openPort(next, recorder));
+}
+
+void TestQorbComIO::secondOpenOfOnePortIsRefused()
+{
+    EventRecorder recorder;
+    Port first;
+    Port second;
+    QVERIFY(openPort(first, recorder));
+    QVERIFY(!openPort(second, recorder));
+    QVERIFY(!second.isOpen());
+    // The refusal took nothing from the first.
+    QVERIFY(first.isOpen());
+    QVERIFY(first.send(ackFrame));
+    QCOMPARE(testsupport::readAtLeast(m_wrench, ackFrame.size()), ackFrame);
+
+    first.close();
+    QVERIFY(openPort(second, recorder));
 }
 
 void TestQorbComIO::openWhileOpenKeepsHandle()

@@ -104,6 +104,28 @@ private slots:
         QCOMPARE(platform::devicePathForPort(34), path(m_devices) + "/ttyUSB1");
     }
 
+    // A section of 100,000 names: the first of duplicate names still wins,
+    // and every lookup finds its entry (the lookups once grew with the
+    // square of the section's size).
+    void longMappingIsReadWhole()
+    {
+        constexpr int entries = 100000;
+        QByteArray section;
+        for (int i = 0; i < entries; ++i)
+            section += "COM" + QByteArray::number(100 + i) + "=" + QFile::encodeName(m_devices) + "/p"
+                + QByteArray::number(i) + "\r\n";
+        section += "com100=/second/spelling\r\n";
+        writeMapping(section);
+        QVERIFY(createFile(m_devices + QStringLiteral("/p0")));
+        QVERIFY(createFile(m_devices + QStringLiteral("/p99999")));
+
+        QCOMPARE(platform::devicePathForPort(100), path(m_devices) + "/p0");
+        QCOMPARE(platform::devicePathForPort(100 + entries - 1), path(m_devices) + "/p99999");
+        QCOMPARE(names(platform::availablePortNames()),
+                 (QStringList{QStringLiteral("COM100"), QStringLiteral("COM100099")}));
+        QCOMPARE(platform::mappedPortPaths().size(), std::size_t{entries});
+    }
+
     void onlyExistingPortsAreListedInNumberOrder()
     {
         addLegacyPort(QStringLiteral("ttyS2"), true, "4\n");  // COM3, a UART

@@ -248,6 +248,67 @@ private slots:
         QFile::remove(target);
     }
 
+    void readOnlyFileStaysUntouched()
+    {
+        const QByteArray before = "[SETUP]\r\nBAUDRATE=9600\r\n";
+        writeFile(before);
+        QVERIFY(::chmod(path(m_file).c_str(), 0444) == 0);
+        QVERIFY(!write("SETUP", "BAUDRATE", "57600"));
+        QCOMPARE(readFile(), before);
+        struct stat info {};
+        QVERIFY(::stat(path(m_file).c_str(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, mode_t{0444});
+        QVERIFY(strayFiles().isEmpty());
+        QVERIFY(::chmod(path(m_file).c_str(), 0644) == 0);
+    }
+
+    // The target of a dangling link is created, as the Windows call does
+    // through a link; the link stays.
+    void danglingLinkGetsItsTarget()
+    {
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("kept")));
+        QVERIFY(::symlink("kept/real.ini", path(m_file).c_str()) == 0);
+        QVERIFY(write("SETUP", "BAUDRATE", "57600"));
+        QVERIFY(QFileInfo(m_file).isSymLink());
+        const QString target = m_dir.filePath(QStringLiteral("kept/real.ini"));
+        QVERIFY(QFileInfo(target).isFile());
+        QCOMPARE(read("SETUP", "BAUDRATE"), std::string("57600"));
+        QVERIFY(QDir(m_dir.filePath(QStringLiteral("kept"))).removeRecursively());
+        QFile::remove(m_file);
+    }
+
+    void endlessLinksAreNotReplaced()
+    {
+        QVERIFY(::symlink("settings.ini", path(m_file).c_str()) == 0);
+        QVERIFY(!write("SETUP", "BAUDRATE", "57600"));
+        QVERIFY(QFileInfo(m_file).isSymLink());
+        QVERIFY(strayFiles().isEmpty());
+        QFile::remove(m_file);
+    }
+
+    void staleTemporariesAreRemoved()
+    {
+        writeFile("[SETUP]\r\nBAUDRATE=9600\r\n");
+        const QString running = QStringLiteral(".settings.ini.%1-0.tmp").arg(::getpid());
+        // No process has a number this high.
+        const QStringList names{QStringLiteral(".settings.ini.999999999-3.tmp"), running,
+                                QStringLiteral(".settings.ini.notes"), QStringLiteral(".settings.ini.x-1.tmp"),
+                                QStringLiteral(".other.ini.999999999-1.tmp")};
+        for (const QString& name : names) {
+            QFile file(m_dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        platform::removeStaleProfileTemporaries(path(m_file));
+        QStringList left = strayFiles();
+        left.sort();
+        QStringList expected = names.mid(1);
+        expected.sort();
+        QCOMPARE(left, expected);
+        QCOMPARE(read("SETUP", "BAUDRATE"), std::string("9600"));
+        for (const QString& name : expected)
+            QFile::remove(m_dir.filePath(name));
+    }
+
     void unreadableFileIsNotReplaced()
     {
         // A folder in place of the file cannot be read: writing must not

@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,11 +57,14 @@ private slots:
     void paramValueCarriesOnlyBytesPresent();
     void fileNamesStayInTheDownloadDirectory_data();
     void fileNamesStayInTheDownloadDirectory();
+    void hostileFileNames_data();
+    void hostileFileNames();
     void fileIsNeverWrittenThroughALink_data();
     void fileIsNeverWrittenThroughALink();
     void fileRepeatedBlockWrittenOnce();
     void fileAboveTheLimitIsRefused();
     void unfinishedFileIsRemovedByTheNextStart();
+    void unfinishedFileIsRemovedAtDisconnect();
     void listDownload();
     void requestsFromTheWrench();
     void requestsAreRefusedWithoutPort();
@@ -288,6 +294,99 @@ void TestMessageService::fileNamesStayInTheDownloadDirectory()
     QCOMPARE(ends[0].text, QDir::toNativeSeparators(file.fileName()));
 }
 
+void TestMessageService::hostileFileNames_data()
+{
+    QTest::addColumn<QByteArray>("announced");
+    QTest::addColumn<QString>("existing");      // file name already there, "" for none
+    QTest::addColumn<int>("existingMode");
+    QTest::addColumn<QString>("written");       // "" when refused
+    QTest::addColumn<QString>("warning");       // what the log says
+
+    const int data = 0644;
+    const int program = 0755;
+    const QString refusedName = QStringLiteral("File name refused");
+    const QString refusedFile = QStringLiteral("Cannot write");
+    QTest::newRow("another program") << QByteArray("tolvo-wrench") << QStringLiteral("tolvo-wrench")
+                                     << program << QString() << refusedFile;
+    QTest::newRow("library upper case") << QByteArray("LIBQT6CORE.SO.6") << QString() << 0 << QString()
+                                        << refusedName;
+    QTest::newRow("windows library") << QByteArray("..\\Qt6Gui.DLL") << QStringLiteral("Qt6Gui.DLL") << data
+                                     << QString() << refusedName;
+    QTest::newRow("script") << QByteArray("Setup.Bat") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("shell script") << QByteArray("run.SH") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("data name with execute bit") << QByteArray("notes.txt") << QStringLiteral("notes.txt")
+                                                << 0744 << QString() << refusedFile;
+    QTest::newRow("newline") << QByteArray("a\nb.txt") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("escape") << QByteArray("a\x1b[2Jb.txt") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("device") << QByteArray("com1.txt") << QString() << 0 << QString() << refusedName;
+    QTest::newRow("data file replaced") << QByteArray("report.txt") << QStringLiteral("report.txt") << data
+                                        << QStringLiteral("report.txt") << QString();
+    QTest::newRow("new certificate") << QByteArray("certificate.pdf") << QString() << 0
+                                     << QStringLiteral("certificate.pdf") << QString();
+    QTest::newRow("UTF-8 name") << QByteArray("Pr\xc3\xbc" "fung.txt") << QString() << 0
+                                << QStringLiteral("Pr\u00fcfung.txt") << QString();
+}
+
+void TestMessageService::hostileFileNames()
+{
+    QFETCH(QByteArray, announced);
+    QFETCH(QString, existing);
+    QFETCH(int, existingMode);
+    QFETCH(QString, written);
+    QFETCH(QString, warning);
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    const QByteArray before("#!/bin/sh\nkept\n");
+    if (!existing.isEmpty()) {
+        QFile file(directory.filePath(existing));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+        file.close();
+        QVERIFY(::chmod(QFile::encodeName(file.fileName()).constData(), static_cast<mode_t>(existingMode)) == 0);
+    }
+    if (warning.isEmpty())
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    else
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+
+    Link link;
+    link.io.setDownloadDirectory(directory.path());
+    link.send("FST" + announced + '\0' + be32(6), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FRNdef"), 3);
+    link.send(QByteArrayLiteral("FFI"), 4);
+
+    QStringList expected;
+    if (!existing.isEmpty())
+        expected.append(existing);
+    if (!written.isEmpty() && !expected.contains(written))
+        expected.append(written);
+    QCOMPARE(QDir(directory.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+             expected);
+    const auto ends = link.receiver.ofType(kaps::FileEnd);
+    QCOMPARE(ends.size(), 1);
+    if (written.isEmpty()) {
+        QCOMPARE(ends[0].value1, 0);
+        QVERIFY(ends[0].text.isEmpty());
+        if (!existing.isEmpty()) {
+            QFile file(directory.filePath(existing));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), before);
+            struct stat info {};
+            QCOMPARE(::stat(QFile::encodeName(file.fileName()).constData(), &info), 0);
+            QCOMPARE(int(info.st_mode & 07777), existingMode);
+        }
+        return;
+    }
+    QFile file(directory.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("abcdef"));
+    QCOMPARE(ends[0].value1, 6);
+    QVERIFY(!file.permissions().testAnyFlags(QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                             | QFileDevice::ExeOther | QFileDevice::ExeUser));
+}
+
 void TestMessageService::fileIsNeverWrittenThroughALink_data()
 {
     QTest::addColumn<bool>("targetExists");
@@ -404,6 +503,29 @@ void TestMessageService::unfinishedFileIsRemovedByTheNextStart()
     QCOMPARE(ends.size(), 1);
     QCOMPARE(ends[0].value1, 3);
     QCOMPARE(ends[0].text, QDir::toNativeSeparators(second.fileName()));
+}
+
+void TestMessageService::unfinishedFileIsRemovedAtDisconnect()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    const QString path = directory.filePath(QStringLiteral("cut.bin"));
+    {
+        Link link;
+        link.io.setDownloadDirectory(directory.path());
+        link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 1);
+        link.send(QByteArrayLiteral("FRNabc"), 2);
+        QVERIFY(QFile::exists(path));
+        link.io.close();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(link.io.downloadFilePath().isEmpty());
+
+        // The same at the end of the engine's life.
+        link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 3);
+        link.send(QByteArrayLiteral("FRNabc"), 4);
+        QVERIFY(QFile::exists(path));
+    }
+    QVERIFY(!QFile::exists(path));
 }
 
 void TestMessageService::listDownload()

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -77,6 +78,10 @@ private slots:
     void looksUpColours();
     void invalidDesignResolutionKeepsScale();
     void malformedFileKeepsWhatWasRead();
+    void deepNestingFailsTheFile_data();
+    void deepNestingFailsTheFile();
+    void absurdNumbersStaySane_data();
+    void absurdNumbersStaySane();
     void appliesLayoutToWindow();
     void unknownLayoutChangesNothing();
     void everyClassNamePlacesItsWidget_data();
@@ -150,10 +155,9 @@ void TstQorbXmlMachine::scalesRectangles()
     QCOMPARE(odd.xScale(), 1024.0 / 768.0);
     QCOMPARE(odd.yScale(), 0.75);
 
-    // Huge numbers saturate instead of overflowing.
+    // Huge numbers are held to the screen instead of overflowing.
     QVERIFY(machine.parseRect(QStringLiteral("2147483647, -2147483648, 2147483647, 9"), 4.0, 1.0));
-    QCOMPARE(machine.rect().left(), INT_MAX);
-    QCOMPARE(machine.rect().top(), INT_MIN + 1);
+    QCOMPARE(machine.rect(), QRect(1280, -1024, 1280, 9));
     QorbXmlMachine huge;
     QVERIFY(parse(huge, styleFile("<layouts><widget name=\"h\">" + rect(INT_MAX, 0, INT_MAX, 1)
                                   + "</widget></layouts>")));
@@ -288,6 +292,75 @@ void TstQorbXmlMachine::malformedFileKeepsWhatWasRead()
     QCOMPARE(*machine.color(QStringLiteral("Kept"), true), QColor(0x12, 0x34, 0x56));
     QCOMPARE(machine.layouts().size(), std::size_t(1));
     QCOMPARE(machine.layouts().at(0)->caption, QStringLiteral("x"));
+}
+
+void TstQorbXmlMachine::deepNestingFailsTheFile_data()
+{
+    QTest::addColumn<int>("depth"); // widgets inside the root element
+    QTest::addColumn<bool>("parsed");
+    QTest::newRow("at the limit") << QorbXmlMachine::MaxDepth - 2 << true;
+    QTest::newRow("one above") << QorbXmlMachine::MaxDepth - 1 << false;
+    QTest::newRow("20000 levels") << 20000 << false;
+}
+
+void TstQorbXmlMachine::deepNestingFailsTheFile()
+{
+    QFETCH(int, depth);
+    QFETCH(bool, parsed);
+    QByteArray widgets;
+    for (int i = 0; i < depth; ++i)
+        widgets += "<widget name=\"w\">";
+    for (int i = 0; i < depth; ++i)
+        widgets += "</widget>";
+    QorbXmlMachine machine;
+    if (!parsed)
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("nested deeper than 256 levels")));
+    // <style><layouts> ... : the root and the section add two levels.
+    QCOMPARE(parse(machine, styleFile("<layouts>" + widgets + "</layouts>")), parsed);
+}
+
+void TstQorbXmlMachine::absurdNumbersStaySane_data()
+{
+    QTest::addColumn<QByteArray>("resolution");
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<QByteArray>("box"); // x, y, width, height in design pixels
+    QTest::addColumn<QSize>("size");      // of the window on a 1280 x 1024 screen
+    QTest::addColumn<int>("scaledPoints");
+
+    QTest::newRow("tiny design, huge box") << QByteArray("<xPix>1</xPix><yPix>1</yPix>") << 10
+                                           << QByteArray("0, 0, 2147483647, 2147483647") << QSize(1280, 1024)
+                                           << QorbXmlMachine::MaxPointSize;
+    QTest::newRow("huge design") << QByteArray("<xPix>1000000</xPix><yPix>1000000</yPix>") << 10
+                                 << QByteArray("0, 0, 400, 320") << QSize(25, 20) << 1;
+    QTest::newRow("huge point size") << QByteArray("<xPix>1280</xPix><yPix>1024</yPix>") << 100000
+                                     << QByteArray("0, 0, 400, 300") << QSize(400, 300)
+                                     << QorbXmlMachine::MaxPointSize;
+    QTest::newRow("ordinary") << QByteArray("<xPix>640</xPix><yPix>512</yPix>") << 10
+                              << QByteArray("0, 0, 400, 300") << QSize(800, 600) << 20;
+}
+
+void TstQorbXmlMachine::absurdNumbersStaySane()
+{
+    QFETCH(QByteArray, resolution);
+    QFETCH(int, pointSize);
+    QFETCH(QByteArray, box);
+    QFETCH(QSize, size);
+    QFETCH(int, scaledPoints);
+    const QList<QByteArray> numbers = box.split(',');
+    QorbXmlMachine machine;
+    machine.setScreen(1280, 1024, 96);
+    QVERIFY(parse(machine, styleFile("<resolution>" + resolution + "</resolution>"
+                                     "<fonts><font name=\"F\"><pointsize>" + QByteArray::number(pointSize)
+                                     + "</pointsize></font></fonts><layouts><widget name=\"Box\">"
+                                     + rect(numbers[0].trimmed().toInt(), numbers[1].trimmed().toInt(),
+                                            numbers[2].trimmed().toInt(), numbers[3].trimmed().toInt())
+                                     + "</widget></layouts>")));
+    QVERIFY(machine.xScale() >= QorbXmlMachine::MinScale && machine.xScale() <= QorbXmlMachine::MaxScale);
+    QVERIFY(machine.yScale() >= QorbXmlMachine::MinScale && machine.yScale() <= QorbXmlMachine::MaxScale);
+    QWidget window;
+    machine.applyLayout(&window, QStringLiteral("Box"), 1.0, 1.0);
+    QCOMPARE(window.size(), size);
+    QCOMPARE(machine.font(QStringLiteral("F")).pointSize(), scaledPoints);
 }
 
 void TstQorbXmlMachine::appliesLayoutToWindow()

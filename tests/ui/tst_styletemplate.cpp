@@ -12,6 +12,8 @@
 #include <QXmlInputSource>
 #include <QXmlSimpleReader>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString resourceDir = QStringLiteral(TOLVO_RESOURCE_DIR);
@@ -61,6 +63,8 @@ private slots:
     void withoutStyleFileKeepsDefaults();
     void onlyTextColorChangesOnlyThat();
     void parseErrorKeepsDefaultsAndReportsNotLoaded();
+    void deepFileIsNotLoaded();
+    void onlyARegularFileIsRead();
     void polishFillsThePalette();
     void missingBackgroundIsMainColorTile();
     void layoutsScaleToInjectedScreen();
@@ -118,6 +122,28 @@ void TstStyleTemplate::parseErrorKeepsDefaultsAndReportsNotLoaded()
     QVERIFY(!loaded);
     QVERIFY(style.hasStyleFile());
     QCOMPARE(style.namedColor(QStringLiteral("TextColor")), QColor(0, 0, 0));
+}
+
+void TstStyleTemplate::deepFileIsNotLoaded()
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("deep.sty"),
+                                   "<style><layouts>" + QByteArray("<widget>").repeated(20000)
+                                       + QByteArray("</widget>").repeated(20000) + "</layouts></style>");
+    bool loaded = true;
+    StyleTemplate style(QString(), path, &loaded, screen(1280, 1024));
+    QVERIFY(!loaded);
+}
+
+void TstStyleTemplate::onlyARegularFileIsRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TolvoTool.sty"));
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    bool loaded = true;
+    StyleTemplate style(QString(), path, &loaded, screen(1280, 1024));
+    QVERIFY(!loaded);
+    QVERIFY(!style.hasStyleFile());
 }
 
 void TstStyleTemplate::polishFillsThePalette()
