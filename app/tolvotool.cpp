@@ -13,7 +13,6 @@
 #include "ui/styletemplate.h"
 #include "ui_tolvotool.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -25,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QSignalBlocker>
 #include <QTranslator>
 
 #include <cstring>
@@ -33,11 +31,8 @@
 namespace {
 
 const QString setupSection = QStringLiteral("SETUP");
-const QString csvSection = QStringLiteral("CSV");
 const QString toolTitle = QStringLiteral("Tolvo-Tool - V. 1.006");
 
-constexpr int ReReadDelayMs = 2000;
-constexpr int TimeoutTicks = 100;
 // The wrench's "goodbye": no record and no parameter wanted any more.
 constexpr int GoodbyeId = 0xFFFF;
 // The answer to a wrench message whose box could not be shown.
@@ -95,9 +90,6 @@ TolvoTool::TolvoTool(QWidget* parent)
     readSetup();
 
     m_messageService.setIdentification(QStringLiteral("TLTERM"), QStringLiteral("V. 1.006"), QString());
-    resetLinkCounters();
-    m_reReadTimer.setSingleShot(true);
-    connect(&m_reReadTimer, &QTimer::timeout, this, &TolvoTool::slotReReadParam);
     m_observer.start(this);
     refreshPortList();
     setOnline(false);
@@ -105,6 +97,9 @@ TolvoTool::TolvoTool(QWidget* parent)
     connect(m_form->pushButtonSetup, &QPushButton::clicked, this, &TolvoTool::slotSetup);
     connect(m_form->pushButtonOnline, &QPushButton::clicked, this, &TolvoTool::slotSetOnOff);
     connect(m_form->pushButtonExit, &QPushButton::clicked, this, &TolvoTool::slotExit);
+    connect(&m_service, &DeviceService::errorMessage, this, &TolvoTool::showErrorBox);
+    connect(&m_tickTimer, &QTimer::timeout, this, &TolvoTool::slotAutoUpdTimer);
+    m_tickTimer.start(DeviceService::TickMs);
 
     // Also sets the button texts and the status line in that language.
     loadTranslation(m_language == QLatin1String("GERMAN") ? 0 : 1);
@@ -137,9 +132,11 @@ void TolvoTool::placeOnScreen()
 // this order. The history page scrolls over the window's background.
 void TolvoTool::createViews()
 {
-    readReportSeparators();
-    m_historyView = new ViewHistory(m_form->widget);
-    m_paramView = new ViewParam(this);
+    readReportSeparator();
+    m_historyView = new ViewHistory(m_form->widget, this);
+    m_paramView = new ViewParam(this, this);
+    m_historyView->setModel(m_paramView->model());
+    m_views.setViews(m_historyView, m_paramView);
 
     m_scrollArea = new QScrollArea(this);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -153,21 +150,17 @@ void TolvoTool::createViews()
                                                 height() + TitleBarHeight - ButtonRowHeight);
 }
 
-void TolvoTool::readReportSeparators()
+void TolvoTool::readReportSeparator()
 {
     m_historyDecimalSeparator = firstCharacter(
         m_settings.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"),
                               QStringLiteral(","), true));
-    m_csvIdSeparator = firstCharacter(
-        m_settings.readString(csvSection, QStringLiteral("ID_SEPARATOR"), QStringLiteral(";"), true));
-    m_csvDecimalSeparator = firstCharacter(
-        m_settings.readString(csvSection, QStringLiteral("DECIMAL_SEPARATOR"),
-                              QStringLiteral("."), true));
 }
 
 void TolvoTool::readSetup()
 {
-    m_currentFile = m_settings.readString(setupSection, QStringLiteral("CURRENT_FILE"), QString(), false);
+    // The data set of the last run; an empty or unreadable name loads nothing.
+    m_paramView->loadXml(m_settings.readString(setupSection, QStringLiteral("CURRENT_FILE"), QString(), false));
     m_xmlPath = m_settings.readString(setupSection, QStringLiteral("XML_PATH"), QString(), true);
     m_htmlPath = m_settings.readString(setupSection, QStringLiteral("HTML_PATH"), QString(), true);
     m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), 57600, true);
@@ -235,7 +228,7 @@ void TolvoTool::setOnline(bool on)
     m_online = on;
     setButtonTexts();
     m_historyView->setActive(on);
-    showParamProgress(false, false);
+    m_service.showParamProgress(false, false);
     updateStatusText();
 }
 
@@ -299,24 +292,16 @@ void TolvoTool::updateStatusText()
     }
 }
 
-bool TolvoTool::setParam(int id, const char* value, int length, bool reRead)
+void TolvoTool::setCurrentFile(const QString& name, bool remember)
 {
-    if (!linkUsable() || !m_messageService.sendCommand("DSP", value, id, length, true))
-        return false;
-    m_lastSetId = id;
-    if (reRead)
-        m_reReadId = id;
-    m_setTimeout = TimeoutTicks;
-    return true;
+    m_paramView->setFileName(name);
+    if (remember)
+        m_settings.writeString(setupSection, QStringLiteral("CURRENT_FILE"), name);
 }
 
-void TolvoTool::slotReReadParam()
+void TolvoTool::setXmlPath(const QString& directory)
 {
-    if (m_reReadId != 0 && linkUsable() && m_messageService.requestData(m_reReadId, 1)) {
-        m_lastRequestedId = m_reReadId;
-        m_requestTimeout = TimeoutTicks;
-    }
-    m_reReadId = 0;
+    m_settings.writeString(setupSection, QStringLiteral("XML_PATH"), directory);
 }
 
 void TolvoTool::slotSetOnOff()
@@ -334,13 +319,6 @@ void TolvoTool::slotExit()
     close();
 }
 
-// After a lost port or a write failure the window stays online with the port
-// closed: nothing may then pretend to reach the wrench.
-bool TolvoTool::linkUsable() const
-{
-    return m_online && m_messageService.isOpen() && m_messageService.connected();
-}
-
 void TolvoTool::stopLink()
 {
     m_messageService.breakRecords();
@@ -351,36 +329,9 @@ void TolvoTool::stopLink()
 void TolvoTool::closePort()
 {
     m_messageService.close();
-    // Closing dropped the frames still queued, with their acknowledges.
-    m_acknowledgesAwaitingFrame = 0;
-    resetLinkCounters();
-}
-
-// Work scheduled for the old state must not act on the new one.
-void TolvoTool::resetLinkCounters()
-{
-    m_reReadTimer.stop();
-    m_reReadId = 0;
-    m_setTimeout = 0;
-    m_requestTimeout = 0;
     m_pendingMessageId = 0;
-    m_lastSetId = 0;
-    m_lastRequestedId = 0;
-    m_paramServiceState = -1;
-    m_historyState = -1;
-}
-
-void TolvoTool::showParamProgress(bool show, bool busy)
-{
-    m_paramView->setProgress(show, busy);
-}
-
-void TolvoTool::uncheckRefreshButtons()
-{
-    for (QCheckBox* box : {m_paramView->checkBoxAuto(), m_paramView->checkBoxCyclicRefresh()}) {
-        const QSignalBlocker quiet(box);
-        box->setChecked(false);
-    }
+    // Closing dropped the frames still queued, with their acknowledges.
+    m_service.onLinkClosed();
 }
 
 int TolvoTool::showMessage(const QString& kind, const QString& title, const QString& text,
@@ -391,23 +342,29 @@ int TolvoTool::showMessage(const QString& kind, const QString& title, const QStr
         qCWarning(lcApp) << "No style object for the message" << title << text;
         return -1;
     }
-    const int result = style->showMessage(kind, title, text, buttons, this);
-    if (result != -1)
-        showDeferredErrors();
-    return result;
+    return style->showMessage(kind, title, text, buttons, this);
 }
 
 void TolvoTool::showError(const QString& text)
 {
-    if (showMessage(QStringLiteral("Error"), tr("Error"), text, QStringLiteral("OK")) == -1
-        && !m_deferredErrors.contains(text))
-        m_deferredErrors.append(text);
+    showErrorBox(tr("Error"), text);
+}
+
+void TolvoTool::showErrorBox(const QString& title, const QString& text)
+{
+    const std::pair<QString, QString> box{title, text};
+    if (showMessage(QStringLiteral("Error"), title, text, QStringLiteral("OK")) != -1)
+        showDeferredErrors();
+    else if (!m_deferredErrors.contains(box))
+        m_deferredErrors.append(box);
 }
 
 void TolvoTool::showDeferredErrors()
 {
-    while (!m_deferredErrors.isEmpty())
-        showError(m_deferredErrors.takeFirst());
+    while (!m_deferredErrors.isEmpty()) {
+        const std::pair<QString, QString> box = m_deferredErrors.takeFirst();
+        showErrorBox(box.first, box.second);
+    }
 }
 
 void TolvoTool::withdrawWrenchBox()
@@ -464,12 +421,14 @@ void TolvoTool::customEvent(QEvent* event)
         refreshPortList();
         break;
     case kaps::Acknowledge:
-        onAcknowledgeMessage();
+        m_service.onAcknowledgeAnnounced();
         break;
     case kaps::Identification:
         onIdentification(event);
         break;
     default:
+        if (const auto* message = dynamic_cast<KaPSMessage*>(event))
+            m_service.handleMessage(*message);
         break;
     }
 }
@@ -482,11 +441,8 @@ void TolvoTool::onReceivedFrame(QEvent* event)
         return;
     const frame::View frame(slot->data(), slot->length);
 
-    if (frame.isAck() && m_acknowledgesAwaitingFrame > 0) {
-        --m_acknowledgesAwaitingFrame;
-        if (!frame.hasMnemonic("VER"))
-            handleAcknowledge();
-    }
+    if (frame.isAck())
+        m_service.onAcknowledgeFrame(frame.hasMnemonic("VER"));
     std::optional<WrenchMessage> message;
     if (frame.hasMnemonic("MGD"))
         message = parseWrenchMessage(slot->data(), slot->length);
@@ -494,30 +450,6 @@ void TolvoTool::onReceivedFrame(QEvent* event)
     slot->release();
     if (message)
         onWrenchMessage(*message);
-}
-
-// The engine announces every acknowledge (1151) before it forwards the frame
-// that carried it, and forwards none while a download runs. The check queued
-// here runs after that frame: whatever the frame did not settle, it does.
-void TolvoTool::onAcknowledgeMessage()
-{
-    ++m_acknowledgesAwaitingFrame;
-    QMetaObject::invokeMethod(this, [this] { settleAcknowledge(); }, Qt::QueuedConnection);
-}
-
-void TolvoTool::settleAcknowledge()
-{
-    if (m_acknowledgesAwaitingFrame == 0)
-        return;
-    --m_acknowledgesAwaitingFrame;
-    handleAcknowledge();
-}
-
-void TolvoTool::handleAcknowledge()
-{
-    if (m_reReadId != 0)
-        m_reReadTimer.start(ReReadDelayMs);
-    m_setTimeout = 0;
 }
 
 void TolvoTool::onWrenchMessage(const WrenchMessage& message)
@@ -548,6 +480,10 @@ void TolvoTool::onWrenchMessage(const WrenchMessage& message)
         m_wrenchBoxOpen = false;
     }
     m_messageService.confirmData(message.id, result == -1 ? NotShownAnswer : result);
+    // Only now: the wrench has its answer, and a box of the tool's own can no
+    // longer be taken for the wrench's.
+    if (result != -1)
+        showDeferredErrors();
 }
 
 void TolvoTool::onPortLost()
@@ -563,7 +499,7 @@ void TolvoTool::onWriteError()
 {
     if (!m_messageService.isOpen())
         return;
-    uncheckRefreshButtons();
+    m_views.uncheckRefreshButtons();
     withdrawWrenchBox();
     showError(tr("Write Error to Com Port.\nPress Ok and disconnect the Port.\n"
                  "Check your Application and reopen the Port!"));
@@ -579,6 +515,7 @@ void TolvoTool::onIdentification(QEvent* event)
     m_deviceName = identity.name;
     m_deviceVersion = identity.version;
     m_deviceExtra = identity.extra;
-    resetLinkCounters();
+    m_pendingMessageId = 0;
     updateStatusText();
+    m_service.onIdentification();
 }

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "app/deviceservice.h"
 #include "app/qorbinifile.h"
+#include "app/serviceadapters.h"
 #include "comm/qorbcomobserver.h"
+#include "params/viewhost.h"
 #include "protocol/qkapsmsgio.h"
 
 #include <QChar>
+#include <QList>
 #include <QPixmap>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 
 class DlgSetup;
 class QScrollArea;
@@ -25,8 +29,9 @@ class TolvoTool;
 
 // The tool's only top-level window: connects and disconnects the wrench,
 // shows its identification in the status line, reports lost ports and write
-// failures, and shows the message boxes that the wrench asks for.
-class TolvoTool : public QWidget
+// failures, and shows the message boxes that the wrench asks for. Its
+// parameter service serves the views' requests.
+class TolvoTool : public QWidget, public ViewHost
 {
     Q_OBJECT
 
@@ -56,10 +61,29 @@ public:
     void resetConnection();
     void updateStatusText();
 
-    // Writes a parameter ("DSP"); with reRead it is read back 2 s after the
-    // wrench's acknowledge. Refused (false, nothing sent) unless the wrench is
-    // connected and identified.
-    bool setParam(int id, const char* value, int length, bool reRead);
+    // The parameter service, for the views.
+    bool requestParam(int id) { return m_service.requestParam(id); }
+    bool setParam(int id, const char* value, int length, bool reRead) override
+    {
+        return m_service.setParam(id, value, length, reRead);
+    }
+    bool startParamService() override { return m_service.startParamService(); }
+    void beginParamTransfer(bool quiet) override { m_service.beginParamTransfer(quiet); }
+    void endParamTransfer(bool quiet) override { m_service.endParamTransfer(quiet); }
+    void showParamProgress(bool show, bool busy) { m_service.showParamProgress(show, busy); }
+    void setCurrentFile(const QString& name, bool remember) override;
+    void setXmlPath(const QString& directory) override;
+    void showError(const QString& text) override;
+    void setHistoryMode(int mode) override { m_service.setHistoryMode(mode); }
+    int historyMode() const { return m_service.historyMode(); }
+    int firmwareKind() const { return m_service.firmwareKind(); }
+    QString deviceDesignation() const { return m_service.deviceDesignation(); }
+    QString firmwareVersion() const { return m_service.firmwareVersion(); }
+    QString hardwareVersion() const { return m_service.hardwareVersion(); }
+    QString serialNumber() const { return m_service.serialNumber(); }
+    const DeviceService& deviceService() const { return m_service; }
+    ViewParam* paramView() const { return m_paramView; }
+    ViewHistory* historyView() const { return m_historyView; }
 
     QorbInifile& settings() { return m_settings; }
     // For the views, which ask the wrench for the record block themselves.
@@ -68,7 +92,7 @@ public:
     void setVisible(bool visible) override;
 
 public slots:
-    void slotReReadParam();
+    void slotAutoUpdTimer() { m_service.tick(); }
     void slotSetOnOff();
     void slotSetup();
     void slotExit();
@@ -81,27 +105,20 @@ protected:
 private:
     void placeOnScreen();
     void createViews();
-    void readReportSeparators();
+    void readReportSeparator();
     void readSetup();
     void retranslateTexts();
     void setButtonTexts();
 
-    bool linkUsable() const;
     void stopLink();
     void closePort();
-    void resetLinkCounters();
-    void showParamProgress(bool show, bool busy);
-    void uncheckRefreshButtons();
     int showMessage(const QString& kind, const QString& title, const QString& text,
                     const QString& buttons);
-    void showError(const QString& text);
+    void showErrorBox(const QString& title, const QString& text);
     void showDeferredErrors();
     void withdrawWrenchBox();
 
     void onReceivedFrame(QEvent* event);
-    void onAcknowledgeMessage();
-    void settleAcknowledge();
-    void handleAcknowledge();
     void onWrenchMessage(const WrenchMessage& message);
     void onPortLost();
     void onWriteError();
@@ -110,45 +127,36 @@ private:
     ViewParam* m_paramView = nullptr;
     QPixmap m_background;
     bool m_online = false;
-    int m_paramServiceState = -1;
-    int m_historyState = -1;
-    // Ticks of 50 ms while a parameter read or write is outstanding.
-    int m_requestTimeout = 0;
-    int m_setTimeout = 0;
-    int m_reReadId = 0;
-    int m_lastRequestedId = 0;
-    int m_lastSetId = 0;
     // The wrench message whose box is open (0 for none), and whether the open
     // message box is one the wrench asked for.
     int m_pendingMessageId = 0;
     bool m_wrenchBoxOpen = false;
-    // The tool's own errors that came while another box was open; shown once
-    // that box has closed, so that no failure goes unreported.
-    QStringList m_deferredErrors;
-    // Acknowledges announced (1151) whose frame has not been seen yet.
-    int m_acknowledgesAwaitingFrame = 0;
+    // The tool's own errors (title, text) that came while another box was
+    // open; shown once that box has closed and been answered, so that no
+    // failure goes unreported.
+    QList<std::pair<QString, QString>> m_deferredErrors;
     int m_paintedWidth = 0;
     int m_paintedHeight = 0;
     std::unique_ptr<Ui::TolvoTool> m_form;
-    QTimer m_reReadTimer;
     QScrollArea* m_scrollArea = nullptr;
     QorbComObserver m_observer;
     QKapsMsgIO m_messageService;
+    MessageServiceLink m_link{m_messageService, m_online};
+    TimerScheduler m_scheduler{this};
+    WindowViews m_views;
+    DeviceService m_service{m_link, m_views, m_scheduler};
+    QTimer m_tickTimer;
     QorbInifile m_settings;
     int m_baudRate = 0;
     QString m_deviceName;
     QString m_deviceVersion;
     QString m_deviceExtra;
-    QString m_currentFile;
     QString m_xmlPath;
     QString m_historyPath;
     QString m_htmlPath;
     QString m_language;
-    // Separators of the history report ("SETUP") and of the parameter CSV
-    // export ("CSV"); only their first character counts.
+    // Separator of the history report ("SETUP"); only its first character counts.
     QChar m_historyDecimalSeparator;
-    QChar m_csvIdSeparator;
-    QChar m_csvDecimalSeparator;
     ViewHistory* m_historyView = nullptr;
     DlgSetup* m_setupDialog = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "platform/profile_text.h"
 
 #include <unordered_set>
+#include <map>
 
 namespace platform::profiletext {
 
@@ -32,11 +33,12 @@ char lowered(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string lowered(std::string name)
+std::string loweredName(const std::string& name)
 {
-    for (char& c : name)
+    std::string result = name;
+    for (char& c : result)
         c = lowered(c);
-    return name;
+    return result;
 }
 
 bool hasEnclosingQuotes(const std::string& text)
@@ -169,7 +171,7 @@ std::vector<Entry> sectionEntries(const std::string& text, const std::string& se
     std::unordered_set<std::string> seen;
     for (std::size_t i = body->begin; i < body->end; ++i) {
         const Line line = classify(lines[i]);
-        if (line.kind == LineKind::Key && seen.insert(lowered(line.name)).second)
+        if (line.kind == LineKind::Key && seen.insert(loweredName(line.name)).second)
             entries.emplace_back(line.name, readValue(line.rawValue));
     }
     return entries;
@@ -178,29 +180,46 @@ std::vector<Entry> sectionEntries(const std::string& text, const std::string& se
 std::string withValue(const std::string& text, const std::string& section, const std::string& key,
                       const std::string& storedValue)
 {
+    return withValues(text, section, {Entry(key, storedValue)});
+}
+
+std::string withValues(const std::string& text, const std::string& section,
+                       const std::vector<Entry>& storedValues)
+{
     std::vector<std::string> lines = splitLines(text);
-    const std::string name = trimmed(key);
-    const std::optional<SectionBody> body = findSection(lines, section);
+    std::optional<SectionBody> body = findSection(lines, section);
     if (!body) {
         if (!lines.empty() && classify(lines.back()).kind != LineKind::Blank)
             lines.emplace_back();
         lines.push_back("[" + trimmed(section) + "]");
-        lines.push_back(name + "=" + storedValue);
-        return joinedWithCrLf(lines);
+        body = SectionBody{lines.size(), lines.size()};
     }
     // A new key goes after the last entry, so that comments and blank lines
     // that introduce the next section stay with it.
+    std::map<std::string, std::size_t> keyLines; // lowered name -> line
     std::size_t insertAt = body->begin;
     for (std::size_t i = body->begin; i < body->end; ++i) {
         const Line line = classify(lines[i]);
-        if (line.kind == LineKind::Key && sameName(line.name, name)) {
-            lines[i] = line.name + "=" + storedValue;
-            return joinedWithCrLf(lines);
-        }
+        if (line.kind == LineKind::Key)
+            keyLines.emplace(loweredName(line.name), i);
         if (line.kind == LineKind::Key || line.kind == LineKind::Other)
             insertAt = i + 1;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), name + "=" + storedValue);
+    std::vector<std::string> added;
+    std::map<std::string, std::size_t> addedLines; // lowered name -> index in added
+    for (const Entry& entry : storedValues) {
+        const std::string name = trimmed(entry.first);
+        const std::string lowered = loweredName(name);
+        if (const auto found = keyLines.find(lowered); found != keyLines.end()) {
+            lines[found->second] = classify(lines[found->second]).name + "=" + entry.second;
+        } else if (const auto again = addedLines.find(lowered); again != addedLines.end()) {
+            added[again->second] = name + "=" + entry.second;
+        } else {
+            addedLines.emplace(lowered, added.size());
+            added.push_back(name + "=" + entry.second);
+        }
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), added.begin(), added.end());
     return joinedWithCrLf(lines);
 }
 

@@ -31,6 +31,11 @@ std::string withValue(const std::string& text, const std::string& section, const
 // Names that could not be read back as written are refused: a section name
 // with "]" or a line end, a key that is empty or has "=" or a line end, or that
 // would read as a comment or a section header.
+// As withValue for several keys of one section at once; a later entry for
+// the same key wins.
+std::string withValues(const std::string& text, const std::string& section,
+                       const std::vector<Entry>& storedValues);
+
 bool isStorableSection(const std::string& section);
 bool isStorableKey(const std::string& key);
 

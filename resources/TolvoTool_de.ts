@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DeviceService</name>
+    <message>
+        <source>Timeout</source>
+        <translation>Zeitüberschreitung</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The value for parameter %1 is %2 bytes long; at most %3 bytes can be sent. Nothing was written.</source>
+        <translation>Der Wert für Parameter %1 ist %2 Bytes lang; höchstens %3 Bytes können gesendet werden. Es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Group: %1
+Code: %2</source>
+        <translation>Gruppe: %1
+Code: %2</translation>
+    </message>
+    <message>
+        <source>
+Class: 0x%1</source>
+        <translation>
+Klasse: 0x%1</translation>
+    </message>
+</context>
+<context>
     <name>DlgSetup</name>
     <message>
         <source>Setup</source>
@@ -200,6 +227,13 @@ Check your Application and reopen the Port!</source>
         <translation>Schreibfehler am COM-Port.
 OK drücken und den Port trennen.
 Anwendung prüfen und den Port erneut öffnen!</translation>
+    </message>
+</context>
+<context>
+    <name>ViewBase</name>
+    <message>
+        <source>Parameter %1 was not written: %2</source>
+        <translation>Parameter %1 wurde nicht geschrieben: %2</translation>
     </message>
 </context>
 </TS>

@@ -129,6 +129,7 @@ private slots:
     void startShowsSplashThenMainWindow();
     void startWithoutSplashPicture();
     void startMessageNotHiddenBySplash();
+    void dataSetQuestionNotHiddenBySplash();
 
 private:
     QString startPath() const;
@@ -354,6 +355,29 @@ void TestStartup::startMessageNotHiddenBySplash()
     QVERIFY(!user.boxes.first().splashVisible);
     QVERIFY(user.splashSeenBeforeWindow);
     QVERIFY(user.mainWindowSeen);
+}
+
+// The data set of the last run has lost its checksum: the question comes
+// over the closed splash, before the main window, and "No" loads nothing.
+void TestStartup::dataSetQuestionNotHiddenBySplash()
+{
+    provideStyleFile();
+    provideSplashPicture();
+    provideGermanTranslation(m_toolDir->path());
+    const QString dataSet = m_toolDir->filePath(QStringLiteral("last.xml"));
+    writeText(dataSet, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<CONFIG></CONFIG>\r\n");
+    QVERIFY(platform::writeProfileString(QFile::encodeName(settingsFile()).toStdString(), "SETUP",
+                                         "CURRENT_FILE", QFile::encodeName(dataSet).toStdString()));
+    UserStandIn user;
+    QCOMPARE(startTool(startPath()), 0);
+
+    QCOMPARE(user.boxes.size(), 1);
+    QCOMPARE(user.boxes.first().title, QStringLiteral("XML File"));
+    QCOMPARE(user.boxes.first().text, QStringLiteral("The calculated CRC does not match.\nDo you want to repair it?"));
+    QVERIFY(!user.boxes.first().splashVisible);
+    QVERIFY(user.splashSeenBeforeWindow);
+    QVERIFY(user.mainWindowSeen);
+    QCOMPARE(readRaw(settingsFile(), "SETUP", "XML_PATH"), QString());
 }
 
 QTEST_MAIN(TestStartup)

@@ -8,17 +8,28 @@ using namespace windowtest;
 
 namespace {
 
-constexpr int HistoryMode = 113;
+// Writable at the wrench's first access level, and read by the tool only
+// when asked.
+constexpr int TorqueUnit = 200;
 // As on the wire: the 0x01 is escaped.
-const QString reReadOf113 = QStringLiteral("44 52 51 00 71 00 10 01");
+const QString reReadOfTorqueUnit = QStringLiteral("44 52 51 00 C8 00 10 01");
+const QString writeOfTorqueUnit = QStringLiteral("44 53 50 00 C8");
+
+// Indexes of the frames the wrench received with that mnemonic and bytes.
+QList<qsizetype> received(const Wrench& wrench, const char* mnemonic, const QString& bytes)
+{
+    const QList<QStringList> frames = wrench.frames();
+    QList<qsizetype> found;
+    for (qsizetype i : wrench.framesOf("rx", mnemonic)) {
+        if (frames[i].join(QLatin1Char(' ')).contains(bytes))
+            found.append(i);
+    }
+    return found;
+}
 
 int countReceived(const Wrench& wrench, const char* mnemonic, const QString& bytes)
 {
-    const QList<QStringList> frames = wrench.frames();
-    int found = 0;
-    for (qsizetype i : wrench.framesOf("rx", mnemonic))
-        found += frames[i].join(QLatin1Char(' ')).contains(bytes) ? 1 : 0;
-    return found;
+    return static_cast<int>(received(wrench, mnemonic, bytes).size());
 }
 
 } // namespace
@@ -65,31 +76,34 @@ void TestWindowAcknowledge::connectWindow()
     QVERIFY(m_window->isOnline());
     QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("identified"), before + 1), WaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->messageService().connected(), WaitMs);
+    // The identification answer is queued for the window by now; it starts
+    // the connection afresh, and a write before it would be forgotten.
+    QCoreApplication::sendPostedEvents(m_window.get());
 }
 
 void TestWindowAcknowledge::writeRefusedUnlessConnected()
 {
     startWrench();
-    QVERIFY(!m_window->setParam(HistoryMode, "\x01", 1, true));
+    QVERIFY(!m_window->setParam(TorqueUnit, "\x01", 1, true));
     connectWindow();
     QTest::keyClick(m_window.get(), Qt::Key_F9);
-    QVERIFY(!m_window->setParam(HistoryMode, "\x01", 1, true));
-    QVERIFY(m_wrench->framesOf("rx", "DSP").isEmpty());
+    QVERIFY(!m_window->setParam(TorqueUnit, "\x01", 1, true));
+    QCOMPARE(countReceived(*m_wrench, "DSP", writeOfTorqueUnit), 0);
 }
 
 void TestWindowAcknowledge::acknowledgedWriteIsReadBack()
 {
     startWrench();
     connectWindow();
-    QVERIFY(m_window->setParam(HistoryMode, "\x02", 1, true));
-    QTRY_COMPARE_WITH_TIMEOUT(countReceived(*m_wrench, "DRQ", reReadOf113), 1, WaitMs);
-    QCOMPARE(m_wrench->framesOf("rx", "DSP").size(), 1);
+    QVERIFY(m_window->setParam(TorqueUnit, "\x02", 1, true));
+    QTRY_COMPARE_WITH_TIMEOUT(countReceived(*m_wrench, "DRQ", reReadOfTorqueUnit), 1, WaitMs);
+    QCOMPARE(countReceived(*m_wrench, "DSP", writeOfTorqueUnit), 1);
 
     // Without the flag nothing is read back.
-    QVERIFY(m_window->setParam(HistoryMode, "\x03", 1, false));
-    QTRY_COMPARE_WITH_TIMEOUT(m_wrench->framesOf("rx", "DSP").size(), 2, WaitMs);
+    QVERIFY(m_window->setParam(TorqueUnit, "\x03", 1, false));
+    QTRY_COMPARE_WITH_TIMEOUT(countReceived(*m_wrench, "DSP", writeOfTorqueUnit), 2, WaitMs);
     QTest::qWait(3000); // longer than the read-back delay: nothing may come
-    QCOMPARE(countReceived(*m_wrench, "DRQ", reReadOf113), 1);
+    QCOMPARE(countReceived(*m_wrench, "DRQ", reReadOfTorqueUnit), 1);
     QVERIFY(m_user->boxes.isEmpty());
 }
 
@@ -101,13 +115,13 @@ void TestWindowAcknowledge::acknowledgeDuringDownloadStillCounts()
     connectWindow();
     QVERIFY(m_window->messageService().requestRecords(0xFFF0));
     QTRY_VERIFY_WITH_TIMEOUT(!m_wrench->framesOf("tx", "RST").isEmpty(), WaitMs);
-    QVERIFY(m_window->setParam(HistoryMode, "\x02", 1, true));
+    QVERIFY(m_window->setParam(TorqueUnit, "\x02", 1, true));
 
-    QTRY_COMPARE_WITH_TIMEOUT(countReceived(*m_wrench, "DRQ", reReadOf113), 1, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(countReceived(*m_wrench, "DRQ", reReadOfTorqueUnit), 1, WaitMs);
     // The acknowledge of the write went out between the start and the end of
     // the download.
     const QList<QStringList> frames = m_wrench->frames();
-    const qsizetype write = m_wrench->framesOf("rx", "DSP").first();
+    const qsizetype write = received(*m_wrench, "DSP", writeOfTorqueUnit).first();
     qsizetype acknowledge = -1;
     for (qsizetype i = write + 1; i < frames.size() && acknowledge < 0; ++i) {
         if (frames[i][0] == QLatin1String("tx") && frames[i][3] == QLatin1String("ACK")
@@ -124,7 +138,7 @@ void TestWindowAcknowledge::noReadBackAfterReconnect()
 {
     startWrench();
     connectWindow();
-    QVERIFY(m_window->setParam(HistoryMode, "\x02", 1, true));
+    QVERIFY(m_window->setParam(TorqueUnit, "\x02", 1, true));
     // A message round trip: once its answer is out, the window has handled
     // everything before it, the write's acknowledge included.
     QVERIFY(m_wrench->command("mgd 3 1 Probe"));
@@ -134,7 +148,7 @@ void TestWindowAcknowledge::noReadBackAfterReconnect()
     QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready"), 2), WaitMs);
     connectWindow();
     QTest::qWait(3000); // longer than the read-back delay: nothing may come
-    QCOMPARE(countReceived(*m_wrench, "DRQ", reReadOf113), 0);
+    QCOMPARE(countReceived(*m_wrench, "DRQ", reReadOfTorqueUnit), 0);
     QCOMPARE(countReceived(*m_wrench, "DRQ", QStringLiteral("44 52 51 00 00 00 10 01")), 0);
 }
 

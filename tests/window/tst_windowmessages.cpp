@@ -38,6 +38,7 @@ private slots:
     void closeRequest();
     void closeRequestLeavesToolBoxesAlone();
     void unplugWithdrawsTheWrenchBoxAndStillReports();
+    void errorReportWaitsForTheWrenchAnswer();
 
 private:
     // Sends a message request and waits for the window's answer.
@@ -251,6 +252,36 @@ void TestWindowMessages::unplugWithdrawsTheWrenchBoxAndStillReports()
     QVERIFY(!m_wrench->saw(QStringLiteral("answer 9")));
     QTest::qWait(200);
     QCOMPARE(m_user->boxes.size(), 2);
+}
+
+void TestWindowMessages::errorReportWaitsForTheWrenchAnswer()
+{
+    // The wrench's error report comes while its question is open: the error
+    // box follows once the question has been answered and the answer is
+    // out, and the wrench's close request for ID 0 leaves the error box be.
+    bool answeredBeforeErrorClosed = false;
+    bool errorBoxSurvivedClose = false;
+    m_user->onBox = [this, &answeredBeforeErrorClosed, &errorBoxSurvivedClose](DlgMessageImpl* box) {
+        const QPointer<DlgMessageImpl> open = box;
+        if (m_user->boxes.size() == 1) {
+            m_wrench->command("err 105");
+            if (!probe(61))
+                qWarning("no answer to the probe");
+            click(open, "pushButtonOK");
+            return;
+        }
+        answeredBeforeErrorClosed =
+            QTest::qWaitFor([this] { return m_wrench->saw(QStringLiteral("answer 7 1")); }, WaitMs) && isOpen(open);
+        m_wrench->command("mgd 0 0");
+        errorBoxSurvivedClose = probe(62) && isOpen(open);
+        click(open, "pushButtonOK");
+    };
+    QVERIFY(m_wrench->command("mgd 7 4 Question;Go on?"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->boxes.size(), 2, WaitMs);
+    QCOMPARE(m_user->boxes[1].title, QStringLiteral("Error"));
+    QCOMPARE(m_user->boxes[1].text, QStringLiteral("Group: 0\nCode: 105\n\nnot available\nID = #1"));
+    QVERIFY(answeredBeforeErrorClosed);
+    QVERIFY(errorBoxSurvivedClose);
 }
 
 QTEST_MAIN(TestWindowMessages)

@@ -1,0 +1,380 @@
+#include "app/deviceservice.h"
+
+#include "app/applog.h"
+#include "params/paramids.h"
+#include "params/qorbpidman.h"
+#include "protocol/kapsmessage.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+// The model encodes no value that could not be sent.
+static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
+
+namespace {
+
+constexpr std::uint32_t RecordBytes = 64;
+constexpr std::uint32_t LastBlockPercent = 101;
+// The announcement that ends the description list.
+constexpr int ListEndTransfer = 0;
+// Announced by a file download, which moves no progress bar.
+constexpr int FileTransfer = -1;
+
+// A text value ends at its first 0 byte or with the value.
+QString valueText(const QByteArray& value)
+{
+    return QString::fromLatin1(value.constData(),
+                               static_cast<qsizetype>(qstrnlen(value.constData(), static_cast<size_t>(value.size()))));
+}
+
+int firmwareKindOf(const QString& version)
+{
+    if (version.contains(QLatin1Char('B')))
+        return 1;
+    return version.contains(QLatin1Char('F')) ? 2 : 3;
+}
+
+} // namespace
+
+DeviceService::DeviceService(DeviceLink& link, ServiceViews& views, Scheduler& scheduler, QObject* parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_views(views)
+    , m_scheduler(scheduler)
+{
+}
+
+void DeviceService::tick()
+{
+    if (m_link.isUsable() && m_requestTimeout == 0 && m_setTimeout == 0 && !m_views.sendHistoryWrite()) {
+        const int id = m_views.nextHistoryRead();
+        if (id != -1)
+            requestParam(id);
+        else
+            m_views.sendParamWrite();
+    }
+    countDown(m_requestTimeout, m_lastRequestedId, "Timeout Parameter Request");
+    countDown(m_setTimeout, m_lastSetId, "Timeout Parameter Set");
+}
+
+// The message names the ID whose time ran out, even when the next request
+// has gone out before it shows.
+void DeviceService::countDown(int& ticks, int id, const char* what)
+{
+    if (ticks == 0 || --ticks != 0)
+        return;
+    qCDebug(lcApp, "%s", what);
+    const QString text = QString::fromLatin1(what) + QStringLiteral("\nID: %1").arg(id);
+    later(DeferMs, [this, text] {
+        if (!m_link.isOnline())
+            return;
+        m_views.uncheckRefreshButtons();
+        emit errorMessage(tr("Timeout"), text);
+    });
+}
+
+void DeviceService::later(int delayMs, std::function<void()> work)
+{
+    const std::uint64_t generation = m_generation;
+    m_scheduler.schedule(delayMs, [this, generation, work = std::move(work)] {
+        if (generation == m_generation)
+            work();
+    });
+}
+
+bool DeviceService::requestParam(int id)
+{
+    if (!m_link.isUsable() || !m_link.requestData(id, 1))
+        return false;
+    m_lastRequestedId = id;
+    m_requestTimeout = TimeoutTicks;
+    return true;
+}
+
+bool DeviceService::setParam(int id, const char* value, int length, bool reRead)
+{
+    if (length > MaxValueBytes) {
+        emit errorMessage(tr("Error"), tr("The value for parameter %1 is %2 bytes long; at most %3 bytes "
+                                          "can be sent. Nothing was written.")
+                                           .arg(id)
+                                           .arg(length)
+                                           .arg(MaxValueBytes));
+        return false;
+    }
+    if (!m_link.isUsable() || !m_link.writeParam(id, value, length))
+        return false;
+    m_lastSetId = id;
+    if (reRead)
+        m_reReadId = id;
+    m_setTimeout = TimeoutTicks;
+    return true;
+}
+
+bool DeviceService::startParamService()
+{
+    if (!m_link.isUsable())
+        return false;
+    later(DeferMs, [this] { paramServiceStart(); });
+    return true;
+}
+
+void DeviceService::paramServiceStart()
+{
+    m_link.requestData(paramid::ListHeader, 1);
+    m_paramServiceState = 0;
+}
+
+void DeviceService::paramServiceOK()
+{
+    m_views.showParamProgress(false);
+}
+
+void DeviceService::reReadParam(int id)
+{
+    if (m_link.isUsable() && m_link.requestData(id, 1)) {
+        m_lastRequestedId = id;
+        m_requestTimeout = TimeoutTicks;
+    }
+}
+
+void DeviceService::beginParamTransfer(bool quiet)
+{
+    if (!quiet)
+        m_views.showParamProgress(true);
+    m_views.setParamFileName(QString());
+    m_views.resetHistoryQueues();
+}
+
+void DeviceService::endParamTransfer(bool quiet)
+{
+    if (!quiet)
+        m_views.showParamProgress(false);
+}
+
+void DeviceService::showParamProgress(bool show, bool busy)
+{
+    m_views.showParamProgress(show || busy);
+}
+
+int DeviceService::paramListCount() const
+{
+    return m_paramListHeader[4] | (m_paramListHeader[5] << 8);
+}
+
+void DeviceService::onIdentification()
+{
+    resetCounters();
+    if (m_serviceStartedThisConnection)
+        return;
+    // The views' own start, when the port opened, came before the wrench
+    // could answer.
+    if (startParamService()) {
+        m_serviceStartedThisConnection = true;
+        beginParamTransfer(false);
+        m_views.prepareHistoryReadList();
+    }
+}
+
+void DeviceService::onLinkClosed()
+{
+    resetCounters();
+    m_serviceStartedThisConnection = false;
+    m_acknowledgesAwaitingFrame = 0;
+}
+
+void DeviceService::resetCounters()
+{
+    ++m_generation;
+    m_reReadId = 0;
+    m_setTimeout = 0;
+    m_requestTimeout = 0;
+    m_lastSetId = 0;
+    m_lastRequestedId = 0;
+    m_paramServiceState = -1;
+    m_historyState = -1;
+    m_currentTransfer = FileTransfer;
+    m_historyTotalRecords = 0;
+    m_historyLastPercent = 0;
+}
+
+bool DeviceService::handleMessage(const KaPSMessage& message)
+{
+    switch (static_cast<int>(message.type())) {
+    case kaps::Progress:
+        onProgress(message.progress);
+        return true;
+    case kaps::ErrorReport:
+        // Group, code and class are unsigned 32-bit numbers on the wire.
+        onErrorReport(static_cast<std::uint32_t>(message.value1), static_cast<std::uint32_t>(message.value2),
+                      message.text);
+        return true;
+    case kaps::TransferStart:
+        onTransferStart(message.value1, message.value2);
+        return true;
+    case kaps::TransferEnd:
+        onTransferEnd(message.bytes());
+        return true;
+    case kaps::FileStart:
+        m_currentTransfer = FileTransfer;
+        return true;
+    case kaps::ParamValue:
+        onParamValue(message.value1, message.bytes());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DeviceService::onParamValue(int id, const QByteArray& value)
+{
+    keepIdentity(id, value);
+    // Only the answer to the read being waited for ends that wait: reads of
+    // the service start and the read back would otherwise end another's.
+    if (m_requestTimeout != 0 && id == m_lastRequestedId) {
+        m_requestTimeout = 0;
+        m_views.historyParamValue(id, value);
+    }
+}
+
+void DeviceService::keepIdentity(int id, const QByteArray& value)
+{
+    switch (id) {
+    case paramid::ListHeader:
+        if (m_paramServiceState != 0)
+            return;
+        m_paramServiceState = 1;
+        m_paramListHeader.fill(0);
+        std::memcpy(m_paramListHeader.data(), value.constData(),
+                    std::min(m_paramListHeader.size(), static_cast<size_t>(value.size())));
+        m_link.requestRecords(ParamListTransfer);
+        m_views.setParamProgressMaximum(paramListCount());
+        return;
+    case paramid::DeviceName:
+        m_deviceDesignation = valueText(value);
+        return;
+    case paramid::Firmware:
+        m_firmwareVersion = valueText(value);
+        m_firmwareKind = firmwareKindOf(m_firmwareVersion);
+        return;
+    case paramid::Hardware:
+        m_hardwareVersion = valueText(value);
+        return;
+    case paramid::HistoryMode:
+        if (!value.isEmpty())
+            m_historyMode = static_cast<std::uint8_t>(value[0]);
+        return;
+    case paramid::SerialNumber:
+        m_serialNumber = valueText(value);
+        return;
+    default:
+        return;
+    }
+}
+
+void DeviceService::onTransferStart(int number, int size)
+{
+    m_currentTransfer = number;
+    if (number == HistoryTransfer) {
+        m_historyState = 0;
+        m_historyTotalRecords = static_cast<std::uint32_t>(size) / RecordBytes;
+        m_historyLastPercent = 0;
+    } else if (number == ListEndTransfer && m_paramServiceState == 1) {
+        qCDebug(lcApp, "Param Service terminated...");
+        m_paramServiceState = 2;
+    }
+}
+
+void DeviceService::onProgress(int received)
+{
+    if (m_currentTransfer != HistoryTransfer || m_historyTotalRecords == 0)
+        return;
+    m_historyLastPercent = static_cast<std::uint32_t>(received) / RecordBytes * 100U / m_historyTotalRecords + 1U;
+    m_views.setHistoryProgress(static_cast<int>(m_historyLastPercent));
+    if (m_historyLastPercent == LastBlockPercent)
+        m_views.showHistoryProcessing();
+}
+
+void DeviceService::onTransferEnd(const QByteArray& block)
+{
+    if (m_currentTransfer == HistoryTransfer) {
+        if (m_historyState == 0)
+            m_views.historyData(block);
+        return;
+    }
+    m_views.stepParamProgress();
+    if (m_paramServiceState == 1) {
+        if (!block.isEmpty())
+            m_views.paramInfo(block);
+    } else if (m_paramServiceState == 2) {
+        m_paramServiceState = -1;
+        m_views.paramInfo(QByteArray());
+        // Parameters read while their descriptions were still arriving could
+        // not be decoded: read them again.
+        m_views.prepareHistoryReadList();
+        later(DeferMs, [this] { paramServiceOK(); });
+    }
+}
+
+void DeviceService::onErrorReport(std::uint32_t groupAndCode, std::uint32_t errorClass, const QString& text)
+{
+    QStringList parts;
+    QString detail = text;
+    if (!text.isEmpty()) {
+        parts = text.split(QStringLiteral("@@"));
+        detail = parts.first();
+    }
+    if (detail.isEmpty())
+        detail = m_errorTexts.errorText(static_cast<int>(groupAndCode));
+
+    QString message = tr("Group: %1\nCode: %2").arg(groupAndCode >> 16).arg(groupAndCode & 0xFFFFU);
+    if (errorClass != 0)
+        message += tr("\nClass: 0x%1").arg(errorClass, 8, 16, QLatin1Char('0'));
+    if (!detail.isEmpty())
+        message += QLatin1String("\n\n") + QString(detail).replace(QLatin1String("\\n"), QLatin1String("\n"));
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        message.replace(QLatin1Char('#') + QString::number(i), parts[i]);
+
+    // The report answers the read: the queues go on behind the box.
+    m_requestTimeout = 0;
+    m_views.uncheckRefreshButtons();
+    emit errorMessage(tr("Error"), message);
+}
+
+void DeviceService::onAcknowledgeAnnounced()
+{
+    ++m_acknowledgesAwaitingFrame;
+    // Not tied to the connection: the count it settles is reset on close.
+    m_scheduler.schedule(0, [this] { settleAcknowledge(); });
+}
+
+void DeviceService::onAcknowledgeFrame(bool identificationFrame)
+{
+    if (m_acknowledgesAwaitingFrame == 0)
+        return;
+    --m_acknowledgesAwaitingFrame;
+    if (!identificationFrame)
+        handleAcknowledge();
+}
+
+void DeviceService::settleAcknowledge()
+{
+    if (m_acknowledgesAwaitingFrame == 0)
+        return;
+    --m_acknowledgesAwaitingFrame;
+    handleAcknowledge();
+}
+
+// Any acknowledge ends the write being waited for, whatever it answers. The
+// read back is bound to its ID now, so that a second write with read back
+// within the delay does not take the place of the first.
+void DeviceService::handleAcknowledge()
+{
+    if (m_reReadId != 0) {
+        const int id = std::exchange(m_reReadId, 0);
+        later(ReReadDelayMs, [this, id] { reReadParam(id); });
+    }
+    m_setTimeout = 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// Parameters with a fixed role on every wrench, outside its descriptions.
+namespace paramid {
+constexpr int ListHeader = 1;
+constexpr int AccessLevel = 5;
+constexpr int DeviceName = 100;
+constexpr int Firmware = 101;
+constexpr int Hardware = 103;
+constexpr int HistoryMode = 113;
+constexpr int SerialNumber = 135;
+} // namespace paramid

@@ -1,0 +1,3 @@
+#include "params/paramslog.h"
+
+Q_LOGGING_CATEGORY(lcParams, "tolvo.params")
