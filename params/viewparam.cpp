@@ -90,6 +90,8 @@ void ViewParam::onParamInfo(const char* record, int size)
     m_treeWidgetParams->hide();
     m_model->applyFilter();
     m_treeWidgetParams->setHidden(wasHidden);
+    // The descriptions the list brought go to the file now, in one write.
+    m_model->flushDescriptions();
 }
 
 void ViewParam::setProgress(bool show, bool busy)

@@ -8,6 +8,9 @@ namespace {
 
 constexpr qint64 BitsPerByte = 10;
 constexpr qint64 NsPerSecond = 1000000000;
+// Bytes are handed on in slices of a millisecond, as a USB serial adapter
+// passes them in its 1 ms frames; the last queued byte as soon as it has left.
+constexpr qint64 HandOnIntervalNs = 1000000;
 
 qint64 nsToUsRoundedUp(qint64 ns)
 {
@@ -54,7 +57,8 @@ qint64 LinePacer::nextReleaseUs() const
         return -1;
     if (m_byteNs == 0)
         return 0;
-    return nsToUsRoundedUp(m_busyUntilNs - qint64{m_pending - 1} * m_byteNs);
+    const qint64 nextByteNs = m_busyUntilNs - qint64{m_pending - 1} * m_byteNs;
+    return nsToUsRoundedUp(std::min(m_busyUntilNs, nextByteNs + HandOnIntervalNs));
 }
 
 } // namespace wrench

@@ -21,7 +21,9 @@ public:
     // How many queued bytes have left the line by `now`; they are taken off
     // the queue.
     int release(qint64 now);
-    // When the next queued byte will have left (-1 when none is queued).
+    // When release() next has bytes to hand on: a millisecond's worth after
+    // the next queued byte has left, or when the last one has, whichever
+    // comes first (-1 when none is queued).
     qint64 nextReleaseUs() const;
     int pending() const { return m_pending; }
     void clear() { m_pending = 0; }

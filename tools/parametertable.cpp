@@ -29,15 +29,30 @@ bool isSigned(quint8 type)
 
 } // namespace valuetype
 
-namespace {
+namespace valuebytes {
 
-constexpr quint32 WriteLevelMask = 0x07;
-constexpr quint32 SaveAppl = 0x10;
-constexpr quint32 SaveFact = 0x40;
-constexpr quint32 HexDisplay = 0x08;
-constexpr quint32 Dynamic = 0x40;
-constexpr quint32 DataSet = 0x80;
-const QByteArray DegreeSign("\xB0");
+QByteArray elements(quint8 type, const QList<qint64>& raw)
+{
+    QByteArray out;
+    const int size = valuetype::elementSize(type);
+    for (const qint64 value : raw) {
+        const auto bits = static_cast<quint32>(value);
+        for (int i = 0; i < size; ++i)
+            out.append(static_cast<char>((bits >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+QByteArray textRows(int columns, const QList<QByteArray>& rows)
+{
+    QByteArray out;
+    for (const QByteArray& row : rows) {
+        QByteArray cells = row.left(columns - 1);
+        cells.append(QByteArray(columns - static_cast<int>(cells.size()), '\0'));
+        out.append(cells);
+    }
+    return out;
+}
 
 quint32 floatBits(float value)
 {
@@ -53,29 +68,16 @@ float bitsToFloat(quint32 bits)
     return value;
 }
 
-QByteArray elements(quint8 type, std::initializer_list<qint64> values)
-{
-    QByteArray out;
-    const int size = valuetype::elementSize(type);
-    for (const qint64 value : values) {
-        const auto raw = static_cast<quint32>(value);
-        for (int i = 0; i < size; ++i)
-            out.append(static_cast<char>((raw >> (8 * i)) & 0xFF));
-    }
-    return out;
-}
+} // namespace valuebytes
 
-// A text table: each row a zero-terminated string, one character per cell.
-QByteArray textRows(int columns, std::initializer_list<QByteArray> rows)
-{
-    QByteArray out;
-    for (const QByteArray& row : rows) {
-        QByteArray cells = row.left(columns - 1);
-        cells.append(QByteArray(columns - static_cast<int>(cells.size()), '\0'));
-        out.append(cells);
-    }
-    return out;
-}
+namespace {
+
+using namespace accessword;
+using namespace infoword;
+using valuebytes::elements;
+using valuebytes::floatBits;
+using valuebytes::textRows;
+const QByteArray DegreeSign("\xB0");
 
 Parameter scalar(quint32 id, quint8 type, const char* name, qint64 value)
 {
@@ -123,26 +125,14 @@ QByteArray zeroTerminated(const QByteArray& text)
     return text + '\0';
 }
 
-} // namespace
-
-quint32 Parameter::attr() const
-{
-    return quint32(rows - 1) | (quint32(columns - 1) << 10) | (quint32{type} << 20);
-}
-
-int Parameter::valueSize() const
-{
-    return rows * columns * valuetype::elementSize(type);
-}
-
-ParameterTable::ParameterTable(const DeviceIdentity& identity)
-    : m_accessLevel(identity.accessLevel)
+// The parameters every wrench has, the list header first.
+QList<Parameter> fixedParameters(const DeviceIdentity& identity)
 {
     using namespace valuetype;
-    QList<Parameter>& t = m_parameters;
+    QList<Parameter> t;
 
     Parameter header;
-    header.id = ListHeaderId;
+    header.id = ParameterTable::ListHeaderId;
     header.columns = 8;
     header.info = HexDisplay;
     header.name = "Parameter list";
@@ -150,7 +140,7 @@ ParameterTable::ParameterTable(const DeviceIdentity& identity)
     header.description = "Format, record count of the description list";
     t.append(header);
 
-    Parameter access = scalar(AccessLevelId, U32, "Access level", 0);
+    Parameter access = scalar(ParameterTable::AccessLevelId, U32, "Access level", 0);
     access.access = 1;
     access.module = "System";
     access.description = "Current write level\\nWrite the access code to raise it";
@@ -179,6 +169,36 @@ ParameterTable::ParameterTable(const DeviceIdentity& identity)
     serial.access = 4;
     serial.module = "Device";
     t.append(serial);
+    return t;
+}
+
+} // namespace
+
+quint32 Parameter::attr() const
+{
+    return quint32(rows - 1) | (quint32(columns - 1) << 10) | (quint32{type} << 20);
+}
+
+int Parameter::valueSize() const
+{
+    return rows * columns * valuetype::elementSize(type);
+}
+
+const QList<quint32>& ParameterTable::fixedIds()
+{
+    static const QList<quint32> ids = [] {
+        QList<quint32> out;
+        for (const Parameter& p : fixedParameters(DeviceIdentity()))
+            out.append(p.id);
+        return out;
+    }();
+    return ids;
+}
+
+QList<Parameter> ParameterTable::standardSettings()
+{
+    using namespace valuetype;
+    QList<Parameter> t;
 
     Parameter unit = scalar(200, U8, "Torque unit", 0);
     limits(unit, 0, 3);
@@ -294,13 +314,20 @@ ParameterTable::ParameterTable(const DeviceIdentity& identity)
     reset.module = "Service";
     t.append(reset);
 
+    return t;
+}
+
+ParameterTable::ParameterTable(const DeviceIdentity& identity, const QList<Parameter>& settings)
+    : m_parameters(fixedParameters(identity) + settings)
+    , m_accessLevel(identity.accessLevel)
+{
     // The header names the number of description records in bytes 4 and 5.
     QByteArray headerValue;
     wire::appendLe16(headerValue, 1);
     wire::appendLe16(headerValue, 0);
-    wire::appendLe16(headerValue, static_cast<quint16>(t.size()));
+    wire::appendLe16(headerValue, static_cast<quint16>(m_parameters.size()));
     wire::appendLe16(headerValue, 0);
-    t.first().value = headerValue;
+    m_parameters.first().value = headerValue;
 }
 
 const Parameter* ParameterTable::find(quint32 id) const
@@ -325,7 +352,7 @@ bool ParameterTable::read(quint32 id, QByteArray* value)
     if (id == AccessLevelId) {
         p->value.clear();
         wire::appendLe32(p->value, m_accessLevel);
-    } else if ((p->info & Dynamic) != 0 && p->type != valuetype::Char) {
+    } else if ((p->info & Dynamic) != 0 && p->type != valuetype::Char && p->rows * p->columns == 1) {
         // Values that change on their own: a counter that runs and a reading
         // that wanders within a few steps.
         ++m_readCount;
@@ -342,10 +369,10 @@ quint16 ParameterTable::checkLimits(const Parameter& p, const QByteArray& value)
     if (!p.hasLimits || p.rows * p.columns != 1)
         return 0;
     if (p.type == valuetype::Float) {
-        const float v = bitsToFloat(static_cast<quint32>(elementValue(p.type, value)));
-        if (v > bitsToFloat(p.max))
+        const float v = valuebytes::bitsToFloat(static_cast<quint32>(elementValue(p.type, value)));
+        if (v > valuebytes::bitsToFloat(p.max))
             return paramerror::AboveMax;
-        return v < bitsToFloat(p.min) ? paramerror::BelowMin : 0;
+        return v < valuebytes::bitsToFloat(p.min) ? paramerror::BelowMin : 0;
     }
     const qint64 v = elementValue(p.type, value);
     const qint64 min = valuetype::isSigned(p.type) ? qint64{static_cast<qint32>(p.min)} : qint64{p.min};

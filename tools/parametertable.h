@@ -20,6 +20,29 @@ int elementSize(quint8 type);
 bool isSigned(quint8 type);
 } // namespace valuetype
 
+// Value bytes as the wrench sends them: least significant byte first.
+namespace valuebytes {
+// One element of the type per raw value (floats as their bits, see floatBits).
+QByteArray elements(quint8 type, const QList<qint64>& raw);
+// A text table: each row a zero-terminated string, one character per cell;
+// longer texts are cut to columns - 1 characters.
+QByteArray textRows(int columns, const QList<QByteArray>& rows);
+quint32 floatBits(float value);
+float bitsToFloat(quint32 bits);
+} // namespace valuebytes
+
+// Bits of the ACCESS and INFO words.
+namespace accessword {
+constexpr quint32 WriteLevelMask = 0x07;
+constexpr quint32 SaveAppl = 0x10;
+constexpr quint32 SaveFact = 0x40;
+} // namespace accessword
+namespace infoword {
+constexpr quint32 HexDisplay = 0x08;
+constexpr quint32 Dynamic = 0x40;
+constexpr quint32 DataSet = 0x80;
+} // namespace infoword
+
 // Error codes the wrench reports for a parameter request.
 namespace paramerror {
 constexpr quint16 AboveMax = 101;
@@ -77,9 +100,10 @@ struct DeviceIdentity {
     quint32 accessLevel = 1;
 };
 
-// The wrench's parameters: identity, access level, settings of every value
-// type, a number table and a text table. Reads and writes follow the access
-// rules; parameter 1 is the header of the description list.
+// The wrench's parameters: the list header, the access level and the
+// identity, which every wrench has, followed by its settings. Reads and
+// writes follow the access rules; parameter 1 is the header of the
+// description list and names how many descriptions it holds.
 class ParameterTable {
 public:
     static constexpr quint32 ListHeaderId = 1;
@@ -87,8 +111,18 @@ public:
     static constexpr quint32 TextAccessCode = 720356;
     static constexpr quint32 NumericAccessCode = 583019;
     static constexpr quint32 ServiceLevel = 3;
+    // The header counts descriptions in 16 bits.
+    static constexpr int MaxParameters = 0xFFFF;
 
-    explicit ParameterTable(const DeviceIdentity& identity = DeviceIdentity());
+    // The IDs of the parameters every wrench has, ahead of its settings.
+    static const QList<quint32>& fixedIds();
+    // Settings of every value type, a number table and a text table.
+    static QList<Parameter> standardSettings();
+
+    // settings must not reuse an ID, nor one of fixedIds(), and together
+    // with the fixed parameters stay within MaxParameters.
+    explicit ParameterTable(const DeviceIdentity& identity = DeviceIdentity(),
+                            const QList<Parameter>& settings = standardSettings());
 
     const QList<Parameter>& parameters() const { return m_parameters; }
     const Parameter* find(quint32 id) const;

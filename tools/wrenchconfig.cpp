@@ -2,6 +2,8 @@
 
 #include "protocol/frame/wire.h"
 #include "tools/historygenerator.h"
+#include "tools/parameterfile.h"
+#include "tools/parametergenerator.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -14,6 +16,7 @@ namespace {
 
 // Far above any wrench's memory; the tool refuses more anyway.
 constexpr qint64 MaxHistoryFile = 64 * 1024 * 1024;
+constexpr qint64 MaxParameterFile = 64 * 1024 * 1024;
 
 const char* const Description = R"(Plays the torque wrench on a pseudo-terminal, for the tool and its tests.
 
@@ -36,6 +39,21 @@ to wrench), rx-bad (check failed), rx-cut (broken off); control and sequence
 in hex ("--" if unknown); length counts mnemonic and command data; hex is the
 frame as on the wire.
 )";
+
+bool readFile(const QString& path, qint64 maxSize, QByteArray& content, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    if (file.size() > maxSize) {
+        error = QStringLiteral("%1 is larger than %2 bytes").arg(file.fileName()).arg(maxSize);
+        return false;
+    }
+    content = file.readAll();
+    return true;
+}
 
 bool toNumber(const QString& text, qint64 low, qint64 high, qint64& value)
 {
@@ -66,7 +84,8 @@ QString commandHelp()
 ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& config)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(Description) + QLatin1Char('\n') + commandHelp());
+    parser.setApplicationDescription(QString::fromLatin1(Description) + QLatin1Char('\n')
+                                     + parameterfile::formatHelp() + QLatin1Char('\n') + commandHelp());
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     parser.addOption(help);
@@ -110,6 +129,16 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     const auto accessLevel = option("access-level", "Access level at power-on (0..5); the access "
                                                     "codes raise it to 3.", "n",
                                     number(static_cast<int>(config.identity.accessLevel)));
+    const int fixedCount = static_cast<int>(ParameterTable::fixedIds().size());
+    const QByteArray parametersHelp
+        = QStringLiteral("Describe <n> parameters: the fixed ones (list header, access level, identity) "
+                         "and generated settings of every value type and table shape (all of them from "
+                         "n = %1 on) instead of the standard settings.")
+              .arg(fixedCount + parametergenerator::shapeCount())
+              .toLatin1();
+    const auto parameterCount = option("parameters", parametersHelp.constData(), "n");
+    const auto parameterFile = option("parameters-file", "Read the settings from the file (format "
+                                                         "above) instead.", "file");
     const auto historyCount = option("history-count", "Generate <n> history records.", "n",
                                      number(history::DefaultCount));
     const auto historyFile = option("history-file", "Send the file's bytes as the history instead.",
@@ -167,6 +196,9 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
                       .arg(text);
     };
     read(historyMode, 0, 255, config.identity.historyMode);
+    int parameters = 0;
+    if (parser.isSet(parameterCount))
+        read(parameterCount, fixedCount, fixedCount + parametergenerator::MaxCount, parameters);
     read(accessLevel, 0, 5, config.identity.accessLevel);
     int records = 0;
     read(historyCount, 0, 262144, records);
@@ -197,17 +229,24 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     config.controlPath = parser.value(control);
     config.commandsOnStdin = !parser.isSet(noStdin);
 
+    if (parser.isSet(parameterCount) && parser.isSet(parameterFile)) {
+        result.text = QStringLiteral("--parameters and --parameters-file exclude each other");
+        return result;
+    }
+    if (parser.isSet(parameterCount))
+        config.settings = parametergenerator::generate(parameters - fixedCount);
+    if (parser.isSet(parameterFile)) {
+        QByteArray content;
+        if (!readFile(parser.value(parameterFile), MaxParameterFile, content, result.text))
+            return result;
+        if (!parameterfile::parse(content, config.settings, result.text)) {
+            result.text.prepend(parser.value(parameterFile) + QStringLiteral(": "));
+            return result;
+        }
+    }
     if (parser.isSet(historyFile)) {
-        QFile file(parser.value(historyFile));
-        if (!file.open(QIODevice::ReadOnly)) {
-            result.text = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+        if (!readFile(parser.value(historyFile), MaxHistoryFile, config.history, result.text))
             return result;
-        }
-        if (file.size() > MaxHistoryFile) {
-            result.text = QStringLiteral("%1 is larger than %2 bytes").arg(file.fileName()).arg(MaxHistoryFile);
-            return result;
-        }
-        config.history = file.readAll();
     } else {
         config.history = history::encode(history::generate(records));
     }

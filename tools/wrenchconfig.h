@@ -14,6 +14,7 @@ struct WrenchConfig {
     // "name;version;extra;extra" as the wrench answers the identification.
     QByteArray identification = "TOLVO TW-200;V 2.14;TW-200;CAL 2023-04";
     DeviceIdentity identity;
+    QList<Parameter> settings = ParameterTable::standardSettings(); // behind the fixed parameters
     QByteArray history; // the stored records, sent as they stand
     int blockSize = 256;
     bool answerIdentification = true;
@@ -34,7 +35,7 @@ struct ParsedArguments {
 };
 
 // Reads the options (the first argument is the program name). Files named on
-// the command line (--history-file) are read here.
+// the command line (--history-file, --parameters-file) are read here.
 ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& config);
 
 // The commands the wrench takes on stdin and on its control socket.

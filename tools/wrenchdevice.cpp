@@ -5,8 +5,6 @@
 #include <QLocalSocket>
 #include <QSocketNotifier>
 
-#include <algorithm>
-
 namespace wrench {
 
 namespace {
@@ -24,12 +22,10 @@ WrenchDevice::WrenchDevice(const WrenchConfig& config, QObject* parent)
     , m_control(m_session)
 {
     m_clock.start();
-    m_wakeTimer.setSingleShot(true);
-    m_wakeTimer.setTimerType(Qt::PreciseTimer);
     m_peerTimer.setInterval(PeerPollMs);
     m_replugTimer.setSingleShot(true);
     m_unplugTimer.setSingleShot(true);
-    connect(&m_wakeTimer, &QTimer::timeout, this, &WrenchDevice::service);
+    connect(&m_wakeTimer, &WakeTimer::timeout, this, &WrenchDevice::service);
     connect(&m_peerTimer, &QTimer::timeout, this, &WrenchDevice::checkPeer);
     connect(&m_replugTimer, &QTimer::timeout, this, &WrenchDevice::replug);
     connect(&m_unplugTimer, &QTimer::timeout, this, &WrenchDevice::unplug);
@@ -58,6 +54,10 @@ WrenchDevice::~WrenchDevice()
 bool WrenchDevice::start(QString& error)
 {
     m_stdout.open(1, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    if (!m_wakeTimer.isValid()) {
+        error = QStringLiteral("cannot create the line timer");
+        return false;
+    }
 
     const int stopFd = platform::installStopSignalPipe();
     if (stopFd < 0) {
@@ -252,7 +252,7 @@ void WrenchDevice::service()
         return;
     }
     const qint64 waitUs = wake - m_clock.nsecsElapsed() / 1000;
-    m_wakeTimer.start(static_cast<int>(std::clamp<qint64>((waitUs + 999) / 1000, 0, 3600000)));
+    m_wakeTimer.start(waitUs);
 }
 
 bool WrenchDevice::listen(QString& error)

@@ -2,6 +2,7 @@
 
 #include "platform/pseudoterminal.h"
 #include "tools/framelog.h"
+#include "tools/waketimer.h"
 #include "tools/wrenchconfig.h"
 #include "tools/wrenchcontrol.h"
 #include "tools/wrenchsession.h"
@@ -63,7 +64,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_stopNotifier;
     std::unique_ptr<QSocketNotifier> m_stdinNotifier;
     std::unique_ptr<QLocalServer> m_server;
-    QTimer m_wakeTimer;
+    WakeTimer m_wakeTimer;
     QTimer m_peerTimer;
     QTimer m_replugTimer;
     QTimer m_unplugTimer;

@@ -47,7 +47,7 @@ WrenchSession::WrenchSession(const WrenchConfig& config, WrenchLink::Clock clock
     , m_config(config)
     , m_clock(std::move(clock))
     , m_link(config.link, m_clock)
-    , m_parameters(config.identity)
+    , m_parameters(config.identity, config.settings)
 {
     connect(&m_link, &WrenchLink::logged, this, &WrenchSession::logged);
     connect(&m_link, &WrenchLink::gaveUp, this, [](const QByteArray& mnemonic) {
@@ -269,7 +269,7 @@ void WrenchSession::resetLink()
 void WrenchSession::powerCycle()
 {
     resetLink();
-    m_parameters = ParameterTable(m_config.identity);
+    m_parameters = ParameterTable(m_config.identity, m_config.settings);
 }
 
 } // namespace wrench

@@ -12,15 +12,14 @@
 
 #include "protocol/kapsmessage.h"
 #include "protocol/qkapsmsgio.h"
+#include "tests/support/framelogreader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QTextStream>
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <vector>
 
 namespace {
@@ -70,69 +69,17 @@ Readout readHistory(int records, const QStringList& faults)
     return result;
 }
 
-struct LogLine {
-    qint64 timeUs = 0;
-    QString direction;
-    QString control;
-    QString sequence;
-    QString mnemonic;
-    qint64 wireBytes = 0;
-};
-
-std::vector<LogLine> parseLog(const QStringList& lines)
-{
-    std::vector<LogLine> parsed;
-    for (const QString& line : lines) {
-        const QStringList fields = line.split(QLatin1Char(' '));
-        if (fields.size() < 7)
-            continue;
-        // The wire bytes follow as separate hex pairs.
-        parsed.push_back(LogLine{fields[0].toLongLong(), fields[1], fields[2], fields[3], fields[4],
-                                 fields.size() - 6});
-    }
-    return parsed;
-}
-
-// Microseconds from each block going out to the tool's acknowledge of it.
-std::vector<qint64> ackTurnarounds(const std::vector<LogLine>& log)
-{
-    std::map<QString, qint64> sentAt; // by sequence, the latest send
-    std::vector<qint64> turnarounds;
-    for (const LogLine& line : log) {
-        if (line.direction == QLatin1String("tx") && line.mnemonic == QLatin1String("RRN")) {
-            sentAt[line.sequence] = line.timeUs;
-        } else if (line.direction == QLatin1String("rx") && line.control == QLatin1String("80")
-                   && line.mnemonic == QLatin1String("ACK")) {
-            const auto found = sentAt.find(line.sequence);
-            if (found != sentAt.end()) {
-                turnarounds.push_back(line.timeUs - found->second);
-                sentAt.erase(found);
-            }
-        }
-    }
-    std::sort(turnarounds.begin(), turnarounds.end());
-    return turnarounds;
-}
-
-qint64 percentile(const std::vector<qint64>& sorted, double fraction)
-{
-    if (sorted.empty())
-        return 0;
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
-    return sorted[std::min(index, sorted.size() - 1)];
-}
-
 // The wrench's bytes of the readout: from the start announcement to the end.
-qint64 readoutWireBytes(const std::vector<LogLine>& log)
+qint64 readoutWireBytes(const std::vector<testsupport::LoggedFrame>& log)
 {
     qint64 bytes = 0;
     bool inReadout = false;
-    for (const LogLine& line : log) {
+    for (const testsupport::LoggedFrame& line : log) {
         if (!line.direction.startsWith(QLatin1String("tx")))
             continue;
         inReadout = inReadout || line.mnemonic == QLatin1String("RST");
         if (inReadout)
-            bytes += line.wireBytes;
+            bytes += line.hex.size();
         if (line.mnemonic == QLatin1String("RFI"))
             break;
     }
@@ -159,18 +106,20 @@ int main(int argc, char* argv[])
     const Readout fast = readHistory(records, {});
     if (!fast.ok)
         return 1;
-    const std::vector<qint64> turnarounds = ackTurnarounds(parseLog(fast.log));
+    const std::vector<qint64> turnarounds = testsupport::ackTurnarounds(
+        testsupport::parseFrameLog(fast.log),
+        [](const testsupport::LoggedFrame& frame) { return frame.mnemonic == QLatin1String("RRN"); });
     out << "unthrottled: " << records << " records in " << QString::number(fast.seconds, 'f', 3) << " s, "
         << QString::number(records / fast.seconds, 'f', 0) << " records/s\n"
         << "ACK turnaround over " << turnarounds.size() << " blocks: median "
-        << percentile(turnarounds, 0.5) << " us, 99th percentile " << percentile(turnarounds, 0.99)
+        << testsupport::percentile(turnarounds, 0.5) << " us, 99th percentile " << testsupport::percentile(turnarounds, 0.99)
         << " us\n";
     out.flush();
 
     const Readout slow = readHistory(throttledRecords, {QStringLiteral("--baud"), QString::number(ThrottledBaud)});
     if (!slow.ok)
         return 1;
-    const qint64 wireBytes = readoutWireBytes(parseLog(slow.log));
+    const qint64 wireBytes = readoutWireBytes(testsupport::parseFrameLog(slow.log));
     const double bound = static_cast<double>(wireBytes) / LineBytesPerSecond;
     out << "throttled to " << ThrottledBaud << " baud: " << throttledRecords << " records in "
         << QString::number(slow.seconds, 'f', 2) << " s; line-rate bound " << wireBytes << " B / "

@@ -159,7 +159,8 @@ void TestWrenchFaults::pacerHoldsBytesAtLineRate()
     LinePacer pacer(9600); // 960 bytes per second
     QCOMPARE(pacer.enqueue(96, 0), qint64(100000));
     QCOMPARE(pacer.release(0), 0);
-    QCOMPARE(pacer.nextReleaseUs(), qint64(1042));
+    // Handed on a millisecond's worth at a time.
+    QCOMPARE(pacer.nextReleaseUs(), qint64(2042));
     QCOMPARE(pacer.release(50000), 48);
     QCOMPARE(pacer.release(50000), 0);
     // Bytes queued while the line is busy go out behind the others.
@@ -167,8 +168,9 @@ void TestWrenchFaults::pacerHoldsBytesAtLineRate()
     QCOMPARE(pacer.release(100000), 48);
     QCOMPARE(pacer.release(200000), 96);
     QCOMPARE(pacer.nextReleaseUs(), qint64(-1));
-    // An idle line starts again at once.
+    // An idle line starts again at once; a last byte goes on when it has left.
     QCOMPARE(pacer.enqueue(1, 1000000), qint64(1001042));
+    QCOMPARE(pacer.nextReleaseUs(), qint64(1001042));
 
     LinePacer unpaced;
     QCOMPARE(unpaced.enqueue(500, 7), qint64(7));

@@ -1,5 +1,6 @@
 // The wrench's parameters: description records as the tool parses them, the
 // list download, reads, writes with their refusals, and the access codes.
+#include "describedrecord.h"
 #include "toolside.h"
 
 #include "tools/wrenchconfig.h"
@@ -13,84 +14,6 @@
 using namespace wrench;
 
 namespace {
-
-// Read independently of the wrench's own encoder, field by field.
-quint32 u32At(const QByteArray& bytes, int offset)
-{
-    return qFromLittleEndian<quint32>(bytes.constData() + offset);
-}
-
-struct Described {
-    quint32 flags = 0;
-    quint32 pid = 0;
-    quint32 attr = 0;
-    quint32 access = 0;
-    quint32 info = 0;
-    quint32 min = 0;
-    quint32 max = 0;
-    QByteArray value;
-    QByteArray reserved;
-    QByteArray name;
-    QByteArray unit;
-    QByteArray module;
-    QByteArray description;
-
-    quint8 type() const { return static_cast<quint8>(attr >> 20); }
-    int rows() const { return static_cast<int>(attr & 0x3FF) + 1; }
-    int columns() const { return static_cast<int>((attr >> 10) & 0x3FF) + 1; }
-};
-
-// False when the record ends before its fields do, or goes on after them.
-bool parseRecord(const QByteArray& record, Described& d)
-{
-    int at = 0;
-    auto number = [&](quint32& out) {
-        if (at + 4 > record.size())
-            return false;
-        out = u32At(record, at);
-        at += 4;
-        return true;
-    };
-    auto block = [&](QByteArray& out) {
-        quint32 length = 0;
-        if (!number(length) || at + static_cast<qint64>(length) > record.size())
-            return false;
-        out = record.mid(at, length);
-        at += static_cast<int>(length);
-        return true;
-    };
-    auto text = [&](QByteArray& out) {
-        const qsizetype end = record.indexOf('\0', at);
-        if (end < 0)
-            return false;
-        out = record.mid(at, end - at);
-        at = static_cast<int>(end) + 1;
-        return true;
-    };
-    if (!number(d.flags))
-        return false;
-    const bool ok = (!(d.flags & 0x001) || number(d.pid)) && (!(d.flags & 0x002) || number(d.attr))
-        && (!(d.flags & 0x004) || number(d.access)) && (!(d.flags & 0x008) || number(d.info))
-        && (!(d.flags & 0x010) || (number(d.min) && number(d.max)))
-        && (!(d.flags & 0x020) || block(d.value)) && (!(d.flags & 0x040) || block(d.reserved))
-        && (!(d.flags & 0x080) || text(d.name)) && (!(d.flags & 0x100) || text(d.unit))
-        && (!(d.flags & 0x200) || text(d.module)) && (!(d.flags & 0x400) || text(d.description));
-    return ok && at == record.size();
-}
-
-int sizeOfType(quint8 type)
-{
-    switch (type) {
-    case 0x00: case 0x01: case 0x02:
-        return 1;
-    case 0x10: case 0x11:
-        return 2;
-    case 0x30: case 0x31: case 0x34:
-        return 4;
-    default:
-        return 0;
-    }
-}
 
 // Turns a display text into value bytes as the tool's parameter model does
 // for a scalar integer: hex display parses base 16, decimals scale.
@@ -198,43 +121,17 @@ void TestWrenchParameters::descriptionRecordsAreWellFormed()
     QCOMPARE(header.size(), 8);
     QCOMPARE(static_cast<quint8>(header[4]) | static_cast<quint8>(header[5]) << 8, records.size());
 
-    QSet<quint32> ids;
-    QSet<quint8> types;
-    bool textTable = false, numberTable = false, emptyValue = false, skippedBlock = false;
-    bool hexDisplay = false, decimals = false, withoutLimits = false, withoutUnit = false;
+    Coverage coverage;
     for (const QByteArray& record : records) {
         Described d;
-        QVERIFY2(parseRecord(record, d), record.toHex().constData());
-        QCOMPARE(d.flags & 0x02F, quint32(0x02F));
-        QVERIFY2(!ids.contains(d.pid), qPrintable(QString::number(d.pid)));
-        ids.insert(d.pid);
-        QVERIFY(sizeOfType(d.type()) > 0);
-        types.insert(d.type());
-        QVERIFY(!d.module.isEmpty());
-        QVERIFY(!d.name.isEmpty());
-        const int valueSize = d.rows() * d.columns() * sizeOfType(d.type());
-        QVERIFY(d.value.isEmpty() || d.value.size() == valueSize);
-        if (d.flags & 0x010) {
-            if (d.type() == 0x34 || (d.type() & 0x0F) == 0x01)
-                QVERIFY(static_cast<qint32>(d.min) < static_cast<qint32>(d.max));
-            else
-                QVERIFY(d.min < d.max);
-        }
-        const bool table2d = d.rows() * d.columns() > 1;
-        textTable |= d.type() == 0x02 && d.rows() >= 2;
-        numberTable |= d.type() != 0x02 && table2d;
-        emptyValue |= d.value.isEmpty();
-        skippedBlock |= !d.reserved.isEmpty();
-        hexDisplay |= (d.info & 0x38) == 0x08;
-        decimals |= (d.info & 7) != 0;
-        withoutLimits |= !(d.flags & 0x010);
-        withoutUnit |= !(d.flags & 0x100);
+        const QByteArray problem = coverage.check(record, d);
+        QVERIFY2(problem.isEmpty(), problem.constData());
     }
-    QCOMPARE(types, (QSet<quint8>{0x00, 0x01, 0x02, 0x10, 0x11, 0x30, 0x31, 0x34}));
-    QVERIFY(textTable && numberTable && emptyValue && skippedBlock);
-    QVERIFY(hexDisplay && decimals && withoutLimits && withoutUnit);
+    QCOMPARE(coverage.types, (QSet<quint8>{0x00, 0x01, 0x02, 0x10, 0x11, 0x30, 0x31, 0x34}));
+    QVERIFY(coverage.textTable && coverage.numberTable && coverage.emptyValue && coverage.skippedBlock);
+    QVERIFY(coverage.hexDisplay && coverage.decimals && coverage.withoutLimits && coverage.withoutUnit);
     for (quint32 id : {1U, 5U, 100U, 101U, 103U, 113U, 135U})
-        QVERIFY2(ids.contains(id), qPrintable(QString::number(id)));
+        QVERIFY2(coverage.ids.contains(id), qPrintable(QString::number(id)));
     const Described access = describe(5);
     QCOMPARE(access.type(), quint8(0x30));
     QCOMPARE(access.rows() * access.columns(), 1);

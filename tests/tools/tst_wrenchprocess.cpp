@@ -232,7 +232,8 @@ void TestWrenchProcess::commandLine()
     QCOMPARE(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
     for (const char* option : {"--link", "--log", "--corrupt-every", "--duplicate-every", "--baud",
-                               "--unplug-after", "--no-ver-answer", "ready <path>"})
+                               "--unplug-after", "--no-ver-answer", "--parameters", "--parameters-file",
+                               "ready <path>"})
         QVERIFY2(text.contains(option), option);
 
     QProcess wrong;

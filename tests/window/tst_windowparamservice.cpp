@@ -115,6 +115,10 @@ void TestWindowParamService::everyConnectionDownloadsOnceAndRaisesAccess()
     const int parameters = parameterItems(model);
     QVERIFY(parameters > 10);
     QCOMPARE(window.paramView()->findChild<QLabel*>(QStringLiteral("labelFilename"))->text(), QString());
+    // The list's descriptions are in the description file once it has ended.
+    QFile descriptions(folder.filePath(QStringLiteral("Description.ini")));
+    QVERIFY(descriptions.open(QIODevice::ReadOnly));
+    QCOMPARE(descriptions.readAll().count("\r\nID_"), parameters);
 
     // The identity parameters, read through the tick one after the other.
     QTRY_COMPARE_WITH_TIMEOUT(window.serialNumber(), QStringLiteral("TW2000123"), WaitMs);
