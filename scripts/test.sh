@@ -114,7 +114,7 @@ fuzz() {
         corpus=$(mktemp -d)
         [ -d "${dir}corpus" ] && cp "${dir}corpus/"* "$corpus/"
         echo "$name"
-        "build-fuzz/bin/$name" -runs=200000 -max_total_time=120 -seed=1 "$corpus" 2>&1 | tail -n 2
+        "build-fuzz/bin/$name" -runs=200000 -max_total_time=60 -seed=1 "$corpus" 2>&1 | tail -n 2
         rm -rf "$corpus"
     done
 }
