@@ -12,6 +12,11 @@ ComErrorEvent::ComErrorEvent(int type, int value)
 {
 }
 
+void postPortListChanged(QObject* receiver)
+{
+    QCoreApplication::postEvent(receiver, new QEvent(static_cast<QEvent::Type>(comevent::PortListChanged)));
+}
+
 void postComError(const ComEventTarget& target, int type)
 {
     if (target.receiver != nullptr)

@@ -46,6 +46,9 @@ struct ComEventTarget {
     int value = 0;
 };
 
+// Tells receiver that the system's list of serial ports changed (1020).
+void postPortListChanged(QObject* receiver);
+
 // Posts a ComErrorEvent of type (1002..1007).
 void postComError(const ComEventTarget& target, int type);
 

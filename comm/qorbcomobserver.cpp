@@ -22,7 +22,7 @@ void QorbObserverThread::setup(QObject* receiver, platform::PortListWatcher* wat
 void QorbObserverThread::run()
 {
     while (m_watcher->waitForChange())
-        QCoreApplication::postEvent(m_receiver, new QEvent(static_cast<QEvent::Type>(comevent::PortListChanged)));
+        postPortListChanged(m_receiver);
     m_finished.store(true, std::memory_order_release);
 }
 
