@@ -8,6 +8,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "modeltexts.h"
+
+using modeltexts::cellTexts;
+
 namespace {
 
 const QString prefix = QStringLiteral("<!-- CHECKSUM=");
@@ -36,16 +40,6 @@ QStringList childNames(const QTreeWidget& tree)
     for (int i = 0; i < tree.topLevelItemCount(); ++i)
         names.append(tree.topLevelItem(i)->text(0));
     return names;
-}
-
-QStringList cellTexts(const QTreeWidgetItem* param)
-{
-    QStringList texts;
-    for (int r = 0; r < param->childCount(); ++r) {
-        for (int c = 0; c < param->child(r)->childCount(); ++c)
-            texts.append(param->child(r)->child(c)->text(QorbPIDMan::ColValue));
-    }
-    return texts;
 }
 
 } // namespace

@@ -7,7 +7,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "modeltexts.h"
+
 using namespace paramattr;
+
+using modeltexts::texts;
 
 namespace {
 
@@ -38,14 +42,6 @@ ParamRecord tableRecord(quint32 pid, quint8 type, quint32 rowCount, quint32 colu
     record.max = 0;
     record.name = QStringLiteral("Table");
     return record;
-}
-
-QStringList texts(std::initializer_list<const char*> list)
-{
-    QStringList result;
-    for (const char* text : list)
-        result.append(QString::fromUtf8(text));
-    return result;
 }
 
 // The texts of columns 0 to 11 of an item.

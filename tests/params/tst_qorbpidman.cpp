@@ -9,7 +9,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "modeltexts.h"
+
 using namespace paramattr;
+
+using modeltexts::texts;
+using modeltexts::cellTexts;
 
 namespace {
 
@@ -31,24 +36,6 @@ QByteArray record(quint32 pid, quint32 attr, quint32 info, const QByteArray& val
 void add(QorbPIDMan& model, const QByteArray& bytes)
 {
     QVERIFY(model.addParamInfo(bytes.constData(), bytes.size()));
-}
-
-QStringList texts(std::initializer_list<const char*> list)
-{
-    QStringList result;
-    for (const char* text : list)
-        result.append(QString::fromUtf8(text));
-    return result;
-}
-
-QStringList cellTexts(const QTreeWidgetItem* param)
-{
-    QStringList texts;
-    for (int r = 0; r < param->childCount(); ++r) {
-        for (int c = 0; c < param->child(r)->childCount(); ++c)
-            texts.append(param->child(r)->child(c)->text(QorbPIDMan::ColValue));
-    }
-    return texts;
 }
 
 QByteArray fileBytes(const QString& fileName)
