@@ -2,7 +2,7 @@
 
 #include "app/paths.h"
 #include "platform/profile.h"
-#include "ui/uilog.h"
+#include "app/settingslog.h"
 
 #include <QFile>
 
@@ -61,7 +61,7 @@ std::string textArgument(const QString& text)
 QorbInifile::QorbInifile()
     : m_strTempFile(paths::settingsFile(paths::startPath()))
 {
-    qCDebug(lcUi).noquote().nospace() << "QorbInifile::m_strTempFile = " << m_strTempFile;
+    qCDebug(lcSettings).noquote().nospace() << "QorbInifile::m_strTempFile = " << m_strTempFile;
 }
 
 void QorbInifile::setFileName(const QString& name, bool absolute)
@@ -104,7 +104,7 @@ bool QorbInifile::writeString(const QString& section, const QString& key, const 
     const bool written = platform::writeProfileString(
         fileArgument(m_strTempFile), textArgument(section), textArgument(key), textArgument(value));
     if (!written)
-        qCWarning(lcUi) << "Cannot write" << section << key << "to" << m_strTempFile;
+        qCWarning(lcSettings) << "Cannot write" << section << key << "to" << m_strTempFile;
     return written;
 }
 

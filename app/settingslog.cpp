@@ -1,0 +1,3 @@
+#include "app/settingslog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "tolvo.settings")
