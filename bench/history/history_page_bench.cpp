@@ -13,7 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
+#include "history/reportview.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,7 +106,7 @@ int main(int argc, char* argv[])
         painted.push_back(milliseconds(timer));
     }
     const qsizetype shownCharacters =
-        view.findChild<QPlainTextEdit*>(QStringLiteral("textEditHistory"))->document()->characterCount();
+        view.findChild<ReportView*>(QStringLiteral("textEditHistory"))->toPlainText().size();
     view.setActive(false);
 
     std::printf("history page, %d records, %d runs\n", records, runs);

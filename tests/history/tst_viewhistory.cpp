@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include "history/reportview.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -98,7 +98,7 @@ private slots:
     void germanTexts();
 
 private:
-    QString text() const { return part<QPlainTextEdit>(*m_view, "textEditHistory")->toPlainText(); }
+    QString text() const { return part<ReportView>(*m_view, "textEditHistory")->toPlainText(); }
     bool idleButtons() const
     {
         return part<QPushButton>(*m_view, "pushButtonRead")->isEnabled()

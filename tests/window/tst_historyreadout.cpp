@@ -7,7 +7,7 @@
 #include "history/viewhistory.h"
 #include "tools/historygenerator.h"
 
-#include <QPlainTextEdit>
+#include "history/reportview.h"
 #include <QProgressBar>
 
 using namespace windowtest;
@@ -72,7 +72,7 @@ private:
     ViewHistory* view() const { return m_window->historyView(); }
     QString shownText() const
     {
-        return m_window->findChild<QPlainTextEdit*>(QStringLiteral("textEditHistory"))->toPlainText();
+        return m_window->findChild<ReportView*>(QStringLiteral("textEditHistory"))->toPlainText();
     }
 
     QDateTime m_readStarted;
