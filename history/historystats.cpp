@@ -1,6 +1,7 @@
 #include "history/historystats.h"
 
 #include "history/measurementrecord.h"
+#include "history/recordformatter.h"
 
 #include <QtMath>
 
@@ -10,14 +11,7 @@
 
 namespace {
 
-const QString& torqueUnitName(quint8 torqueUnit)
-{
-    static const QString names[] = {QStringLiteral("Nm"), QStringLiteral("Lbf ft"),
-                                    QStringLiteral("Lbf in"), QStringLiteral("Kgf m"), QString()};
-    return names[qMin<int>(torqueUnit, 4)];
-}
-
-MeasuredPoint pointOf(const MeasurementRecord& record)
+MeasuredPoint pointOf(const MeasurementRecord& record, const RecordFormatter& formatter)
 {
     MeasuredPoint point;
     point.number = record.number;
@@ -31,7 +25,7 @@ MeasuredPoint pointOf(const MeasurementRecord& record)
     } else {
         // The measured torque carries its own sign.
         point.value = record.measuredTorque / 100.0;
-        point.unit = torqueUnitName(record.torqueUnit);
+        point.unit = formatter.text(record, RecordField::Unit);
         point.target = sign * record.targetTorque / 10.0;
         tolerance = qAbs(point.target) * record.tolerance / 1000.0;
     }
@@ -113,10 +107,12 @@ QList<MeasuredPoint> measuredPoints(QByteArrayView block)
     QList<MeasuredPoint> points;
     const qsizetype records = MeasurementRecord::countIn(block);
     points.reserve(records);
+    // Only for the unit, which is never translated.
+    const RecordFormatter formatter(u'.', translateHistoryText);
     for (qsizetype i = 0; i < records; ++i) {
         const MeasurementRecord record = MeasurementRecord::at(block, i);
         if (!record.isEmpty())
-            points.append(pointOf(record));
+            points.append(pointOf(record, formatter));
     }
     return points;
 }
@@ -168,10 +164,14 @@ HistoryStats computeStats(const QList<MeasuredPoint>& points)
     if (values.size() < 2)
         return stats;
 
-    // Deviations from the mean, not sums of squares: no cancellation.
+    // Equal values have no spread, though their rounded mean may differ
+    // from them in the last bit; otherwise deviations from the mean, not
+    // sums of squares, so that nothing cancels.
     double squares = 0.0;
-    for (double value : values)
-        squares += (value - mean) * (value - mean);
+    if (*minimum != *maximum) {
+        for (double value : values)
+            squares += (value - mean) * (value - mean);
+    }
     const double sigma = qSqrt(squares / static_cast<double>(values.size() - 1));
     stats.standardDeviation = sigma;
     if (stats.hasLimits && sigma > 0.0) {

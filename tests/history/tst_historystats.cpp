@@ -126,10 +126,10 @@ void TestHistoryStats::knownSamples_data()
                                << Expected{1,     1,         0,         1,         0,     QStringLiteral("Nm"),
                                            95.0,  105.0,     101.0,     undefined, 101.0, 101.0,
                                            undefined, undefined};
-    // 100.0 Nm three times
+    // 120.10 Nm three times: a sum that does not divide back exactly
     QTest::newRow("no spread")
-        << block({torque(1, 10000, 1000, 50), torque(2, 10000, 1000, 50), torque(3, 10000, 1000, 50)})
-        << Expected{3, 3, 0, 3, 0, QStringLiteral("Nm"), 95.0, 105.0, 100.0, 0.0, 100.0, 100.0, undefined,
+        << block({torque(1, 12010, 1200, 40), torque(2, 12010, 1200, 40), torque(3, 12010, 1200, 40)})
+        << Expected{3, 3, 0, 3, 0, QStringLiteral("Nm"), 115.2, 124.8, 120.1, 0.0, 120.1, 120.1, undefined,
                     undefined};
     // 10 12 14 Nm displayed; 5 Lbf in excluded
     QTest::newRow("no limits anywhere")
