@@ -159,7 +159,8 @@ void ChartWindow::fitAxes(const QList<MeasuredPoint>& points)
     const double margin = qMax((high - low) * 0.05, 0.5);
     m_axisY->setRange(low - margin, high + margin);
     m_axisY->applyNiceNumbers();
-    m_axisX->setRange(0.0, qMax(static_cast<double>(points.size()) + 1.0, 2.0));
+    m_axisX->setRange(0.0, qMax(static_cast<double>(points.size()), 2.0));
+    m_axisX->applyNiceNumbers();
 }
 
 void ChartWindow::changeEvent(QEvent* event)
@@ -177,11 +178,11 @@ void ChartWindow::retranslate()
     const bool angles = m_stats.unit == QStringLiteral("\u00B0");
     m_axisY->setTitleText((angles ? tr("Angle") : tr("Torque")) + QStringLiteral(" [") + m_stats.unit
                           + QStringLiteral("]"));
-    m_okPoints->setName(tr("OK"));
-    m_notOkPoints->setName(tr("n.OK"));
-    m_notEvaluatedPoints->setName(tr("Not evaluated"));
+    m_okPoints->setName(HistoryStats::tr("OK"));
+    m_notOkPoints->setName(HistoryStats::tr("n.OK"));
+    m_notEvaluatedPoints->setName(HistoryStats::tr("Not evaluated"));
     m_lowerLine->setName(tr("Lower limit"));
-    m_targetLine->setName(tr("Target"));
+    m_targetLine->setName(HistoryStats::tr("Target"));
     m_upperLine->setName(tr("Upper limit"));
     m_formula->setText(statsFormulaText());
     m_saveChart->setText(tr("Save Chart as PNG..."));
