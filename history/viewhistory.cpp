@@ -1,5 +1,6 @@
 #include "history/viewhistory.h"
 
+#include "history/chartwindow.h"
 #include "history/historyhost.h"
 #include "history/historysave.h"
 #include "params/paramids.h"
@@ -48,6 +49,7 @@ ViewHistory::ViewHistory(QWidget* parent, HistoryHost* host)
         button->setFocusPolicy(Qt::NoFocus);
     connect(m_form->pushButtonRead, &QPushButton::clicked, this, &ViewHistory::slotReadHistory);
     connect(m_form->pushButtonSave, &QPushButton::clicked, this, &ViewHistory::slotSaveHistory);
+    connect(m_form->pushButtonChart, &QPushButton::clicked, this, &ViewHistory::slotShowChart);
     m_form->pushButtonRead->setFocus();
     m_form->progressBarRead->setRange(0, 100);
     m_form->progressBarRead->setValue(0);
@@ -217,6 +219,7 @@ void ViewHistory::onHistoryData(const char* block, int length)
         showMessageText(tr("no data found!"));
     } else {
         m_reports = buildReports(QByteArrayView(block, length), reportSettings(), QDateTime::currentDateTime());
+        updateChart(QByteArrayView(block, length));
         showText(m_reports.text);
     }
     finishReading();
@@ -276,6 +279,7 @@ void ViewHistory::showMessageText(const QString& message)
 
 void ViewHistory::clearReports()
 {
+    updateChart({});
     m_reports = HistoryReports();
     m_form->textEditHistory->clear();
 }
@@ -307,6 +311,31 @@ void ViewHistory::slotSaveHistory()
         return;
     }
     m_historyHost->setHistoryPath(historysave::folderOf(fileName));
+}
+
+void ViewHistory::updateChart(QByteArrayView block)
+{
+    // Save has something to save exactly when the block made a text report.
+    m_records = m_reports.text.isEmpty() ? QByteArray() : block.toByteArray();
+    m_form->pushButtonChart->setEnabled(!m_records.isEmpty());
+    if (m_chartWindow)
+        m_chartWindow->showRecords(m_records, m_decimalSeparator,
+                                   historysave::proposedFileName(m_historyHost->historyPath(), tr("Chart"),
+                                                                 m_historyHost->serialNumber(),
+                                                                 QDateTime::currentDateTime()));
+}
+
+void ViewHistory::slotShowChart()
+{
+    if (m_records.isEmpty())
+        return;
+    if (!m_chartWindow) {
+        m_chartWindow = new ChartWindow(this); // the page owns it
+        updateChart(m_records);
+    }
+    m_chartWindow->show();
+    m_chartWindow->raise();
+    m_chartWindow->activateWindow();
 }
 
 void ViewHistory::updateLogo(int windowWidth, int)

@@ -4,10 +4,12 @@
 #include "params/viewbase.h"
 
 #include <QPixmap>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 
+class ChartWindow;
 class HistoryHost;
 
 namespace Ui {
@@ -70,6 +72,8 @@ public:
 public slots:
     void slotReadHistory();
     void slotSaveHistory();
+    // Opens the chart of the report's records, or brings it to the front.
+    void slotShowChart();
 
 private:
     ReportSettings reportSettings() const;
@@ -80,6 +84,8 @@ private:
     void releaseWaitCursor();
     void setIdleButtons();
     void setPageShown(bool shown);
+    // The chart shows the records of the report there is, if any.
+    void updateChart(QByteArrayView block);
 
     std::unique_ptr<Ui::ViewHistory> m_form;
     HistoryHost* m_historyHost;
@@ -92,4 +98,7 @@ private:
     bool m_accessCodePending = true;
     // A readout is under way and this page holds the wait cursor.
     bool m_reading = false;
+    // The records behind the reports, for the chart.
+    QByteArray m_records;
+    QPointer<ChartWindow> m_chartWindow;
 };

@@ -2,6 +2,71 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ChartWindow</name>
+    <message>
+        <source>Chart of the measured values</source>
+        <translation>Diagramm der Messwerte</translation>
+    </message>
+    <message>
+        <source>Measured values in record order</source>
+        <translation>Messwerte in gespeicherter Reihenfolge</translation>
+    </message>
+    <message>
+        <source>Measurement</source>
+        <translation>Messung</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Winkel</translation>
+    </message>
+    <message>
+        <source>Torque</source>
+        <translation>Drehmoment</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Lower limit</source>
+        <translation>Untere Grenze</translation>
+    </message>
+    <message>
+        <source>Upper limit</source>
+        <translation>Obere Grenze</translation>
+    </message>
+    <message>
+        <source>Save Chart as PNG...</source>
+        <translation>Diagramm als PNG speichern...</translation>
+    </message>
+    <message>
+        <source>Save Statistics as CSV...</source>
+        <translation>Statistik als CSV speichern...</translation>
+    </message>
+    <message>
+        <source>Save Chart</source>
+        <translation>Diagramm speichern</translation>
+    </message>
+    <message>
+        <source>PNG Files (*.png)</source>
+        <translation>PNG-Dateien (*.png)</translation>
+    </message>
+    <message>
+        <source>Save Statistics</source>
+        <translation>Statistik speichern</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1:
+%2.</source>
+        <translation>Datei %1 kann nicht geschrieben werden:
+%2.</translation>
+    </message>
+</context>
+<context>
     <name>DeviceService</name>
     <message>
         <source>Timeout</source>
@@ -53,6 +118,77 @@ Klasse: 0x%1</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryStats</name>
+    <message>
+        <source>Measurements</source>
+        <translation>Messungen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>n.OK</source>
+        <translation>n.OK</translation>
+    </message>
+    <message>
+        <source>Not evaluated</source>
+        <translation>Nicht bewertet</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <source>Lower limit (LSL)</source>
+        <translation>Untere Grenze (UGW)</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Sollwert</translation>
+    </message>
+    <message>
+        <source>Upper limit (USL)</source>
+        <translation>Obere Grenze (OGW)</translation>
+    </message>
+    <message>
+        <source>Values in statistics</source>
+        <translation>Werte in der Statistik</translation>
+    </message>
+    <message>
+        <source>Excluded</source>
+        <translation>Ausgenommen</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mittelwert</translation>
+    </message>
+    <message>
+        <source>Standard deviation</source>
+        <translation>Standardabweichung</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Cm</source>
+        <translation>Cm</translation>
+    </message>
+    <message>
+        <source>Cmk</source>
+        <translation>Cmk</translation>
+    </message>
+    <message>
+        <source>σ: sample standard deviation (n - 1). Cm = (USL - LSL) / 6σ, Cmk = min(USL - mean, mean - LSL) / 3σ, over the values of one unit and one pair of limits (those most measurements share).</source>
+        <translation>σ: Standardabweichung der Stichprobe (n - 1). Cm = (OGW - UGW) / 6σ, Cmk = min(OGW - Mittelwert, Mittelwert - UGW) / 3σ, über die Werte einer Einheit und eines Grenzwertpaares (das die meisten Messungen haben).</translation>
     </message>
 </context>
 <context>
@@ -546,6 +682,10 @@ das Gerät enthält mehr Daten, als ausgelesen werden können.</translation>
 %2.</source>
         <translation>Datei %1 kann nicht geschrieben werden:
 %2.</translation>
+    </message>
+    <message>
+        <source>Chart</source>
+        <translation>Diagramm</translation>
     </message>
 </context>
 </TS>

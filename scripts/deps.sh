@@ -3,7 +3,8 @@
 # only those that are missing. Usage: scripts/deps.sh [build|test|run]...
 set -euo pipefail
 
-build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev)
+# Qt Charts needs the OpenGL module's CMake files, which its package does not pull in.
+build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-charts-dev libqt6opengl6-dev libgl-dev)
 test_pkgs=(python3 fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix)
 run_pkgs=(fonts-dejavu-core xvfb xdotool imagemagick socat inotify-tools)
 

@@ -1,18 +1,22 @@
 // The history page on its own, with a recording main window: what Read does
 // for each firmware kind, the access code once per connection, every way a
-// readout ends, progress, the logo and the German texts.
+// readout ends, progress, the logo, the German texts and the chart window.
+#include "history/chartwindow.h"
 #include "history/historyhost.h"
 #include "history/viewhistory.h"
 #include "tools/historygenerator.h"
 #include "ui/styletemplate.h"
 
 #include <QApplication>
+#include <QChartView>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include "history/reportview.h"
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -96,6 +100,7 @@ private slots:
     void logo_data();
     void logo();
     void germanTexts();
+    void chartOfReadout();
 
 private:
     QString text() const { return part<ReportView>(*m_view, "textEditHistory")->toPlainText(); }
@@ -340,6 +345,77 @@ void TestViewHistory::germanTexts()
     QCOMPARE(caption, QStringLiteral("Messwerte"));
     QVERIFY2(message.startsWith(QStringLiteral("\n\nSie haben eine Basisversion")), qPrintable(message));
     QCOMPARE(part<QPushButton>(*m_view, "pushButtonRead")->text(), QStringLiteral("Read"));
+}
+
+// The chart window follows the report: it opens only when there is one,
+// shows every record and the same figures the statistics code gives, saves
+// them, and empties when the report goes.
+void TestViewHistory::chartOfReadout()
+{
+    auto* chartButton = part<QPushButton>(*m_view, "pushButtonChart");
+    QVERIFY(!chartButton->isEnabled());
+    const QList<wrench::HistoryEntry> entries = wrench::history::generate(500);
+    const QByteArray block = wrench::history::encode(entries);
+    m_view->slotReadHistory();
+    QVERIFY(!chartButton->isEnabled());
+    m_view->onHistoryData(block.constData(), static_cast<int>(block.size()));
+    QVERIFY(chartButton->isEnabled());
+
+    QTest::mouseClick(chartButton, Qt::LeftButton);
+    auto* window = m_view->findChild<ChartWindow*>();
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    const auto* chart = window->findChild<QChartView*>(QStringLiteral("chartView"))->chart();
+    const auto pointCount = [chart](const char* name) {
+        for (QAbstractSeries* series : chart->series()) {
+            if (series->objectName() == QLatin1String(name))
+                return static_cast<int>(qobject_cast<QScatterSeries*>(series)->count());
+        }
+        return -1;
+    };
+    const auto stored = std::count_if(entries.cbegin(), entries.cend(),
+                                      [](const wrench::HistoryEntry& e) { return e.number != 0; });
+    const HistoryStats stats = computeStats(measuredPoints(block));
+    QCOMPARE(stats.count, 450);
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), stored);
+    QCOMPARE(pointCount("okPoints"), stats.okCount);
+    QCOMPARE(pointCount("notOkPoints"), stats.notOkCount);
+    QVERIFY(stats.okCount > 0 && stats.notOkCount > 0);
+    const QList<StatFigure> figures = statFigures(stats, u'.');
+    for (int i = 0; i < figures.size(); ++i) {
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("figureName%1").arg(i))->text(), figures[i].name);
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("figureValue%1").arg(i))->text(), figures[i].value);
+    }
+
+    QString proposed;
+    window->setSaveNameAsker([&](const QString&, const QString& proposedName, const QString& filters,
+                                 QString* selectedFilter) {
+        proposed = proposedName;
+        *selectedFilter = filters;
+        return m_folder.filePath(filters.contains(QLatin1String("png")) ? QStringLiteral("chart")
+                                                                         : QStringLiteral("figures"));
+    });
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("saveChart")), Qt::LeftButton);
+    QVERIFY2(proposed.startsWith(QLatin1String("Chart_TW2000123_")) && proposed.endsWith(QLatin1String(".png")),
+             qPrintable(proposed));
+    const QImage picture(m_folder.filePath(QStringLiteral("chart.png")), "PNG");
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() > 100 && picture.height() > 100);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("saveStatistics")), Qt::LeftButton);
+    QFile csv(m_folder.filePath(QStringLiteral("figures.csv")));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(csv.readAll()), statsCsv(stats, u'.'));
+
+    // A new readout replaces what the open window shows.
+    const QByteArray small = wrench::history::encode(wrench::history::generate(12));
+    m_view->onHistoryData(small.constData(), static_cast<int>(small.size()));
+    QCOMPARE(window->stats().count, 11);
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), 11);
+
+    m_view->clearReports();
+    QVERIFY(!chartButton->isEnabled());
+    QCOMPARE(window->stats().count, 0);
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), 0);
 }
 
 QTEST_MAIN(TestViewHistory)

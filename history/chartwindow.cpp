@@ -1,0 +1,250 @@
+#include "history/chartwindow.h"
+
+#include "history/historysave.h"
+#include "ui/styletemplate.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPen>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+namespace {
+
+QScatterSeries* pointSeries(const QString& objectName, const QColor& colour)
+{
+    auto* series = new QScatterSeries; // the chart owns it once added
+    series->setObjectName(objectName);
+    series->setColor(colour);
+    series->setBorderColor(colour.darker(130));
+    series->setMarkerSize(7.0);
+    return series;
+}
+
+QLineSeries* limitSeries(const QString& objectName, const QColor& colour, Qt::PenStyle style)
+{
+    auto* series = new QLineSeries; // the chart owns it once added
+    series->setObjectName(objectName);
+    QPen pen(colour, 2.0, style);
+    series->setPen(pen);
+    return series;
+}
+
+// A horizontal line over the records, or nothing without limits.
+QList<QPointF> levelLine(bool shown, double level, int count)
+{
+    if (!shown)
+        return {};
+    return {QPointF(1.0, level), QPointF(qMax(count, 2), level)};
+}
+
+} // namespace
+
+ChartWindow::ChartWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_chart(new QChart)
+    , m_chartView(new QChartView(m_chart, this))
+    , m_okPoints(pointSeries(QStringLiteral("okPoints"), QColor(0x2E, 0x9D, 0x3A)))
+    , m_notOkPoints(pointSeries(QStringLiteral("notOkPoints"), QColor(0xD6, 0x27, 0x28)))
+    , m_notEvaluatedPoints(pointSeries(QStringLiteral("notEvaluatedPoints"), QColor(0x8C, 0x8C, 0x8C)))
+    , m_lowerLine(limitSeries(QStringLiteral("lowerLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
+    , m_targetLine(limitSeries(QStringLiteral("target"), QColor(0x30, 0x50, 0xB0), Qt::DotLine))
+    , m_upperLine(limitSeries(QStringLiteral("upperLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
+    , m_axisX(new QValueAxis(m_chart))
+    , m_axisY(new QValueAxis(m_chart))
+    , m_figureGrid(new QGridLayout)
+    , m_formula(new QLabel(this))
+    , m_saveChart(new QPushButton(this))
+    , m_saveStatistics(new QPushButton(this))
+    , m_askSaveName([this](const QString& caption, const QString& proposedName, const QString& filters,
+                           QString* selectedFilter) {
+        return QFileDialog::getSaveFileName(this, caption, proposedName, filters, selectedFilter);
+    })
+{
+    setObjectName(QStringLiteral("ChartWindow"));
+    m_chartView->setObjectName(QStringLiteral("chartView"));
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    m_axisX->setLabelFormat(QStringLiteral("%d"));
+    for (QXYSeries* series : std::initializer_list<QXYSeries*>{m_lowerLine, m_targetLine, m_upperLine, m_okPoints,
+                                                               m_notOkPoints, m_notEvaluatedPoints}) {
+        m_chart->addSeries(series);
+        series->attachAxis(m_axisX);
+        series->attachAxis(m_axisY);
+    }
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+
+    m_formula->setObjectName(QStringLiteral("formula"));
+    m_formula->setWordWrap(true);
+    m_formula->setTextFormat(Qt::PlainText);
+    QFont small = m_formula->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_formula->setFont(small);
+    m_saveChart->setObjectName(QStringLiteral("saveChart"));
+    m_saveStatistics->setObjectName(QStringLiteral("saveStatistics"));
+    connect(m_saveChart, &QPushButton::clicked, this, &ChartWindow::slotSaveChart);
+    connect(m_saveStatistics, &QPushButton::clicked, this, &ChartWindow::slotSaveStatistics);
+
+    auto* side = new QVBoxLayout;
+    side->addLayout(m_figureGrid);
+    side->addWidget(m_formula);
+    side->addStretch(1);
+    side->addWidget(m_saveChart);
+    side->addWidget(m_saveStatistics);
+    auto* sideWidget = new QWidget(this);
+    sideWidget->setLayout(side);
+    sideWidget->setFixedWidth(300);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_chartView, 1);
+    layout->addWidget(sideWidget);
+    resize(1200, 680);
+    retranslate();
+}
+
+void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName)
+{
+    m_decimalSeparator = decimalSeparator;
+    m_proposedName = proposedName;
+    const QList<MeasuredPoint> points = measuredPoints(block);
+    m_stats = computeStats(points);
+
+    QList<QPointF> ok;
+    QList<QPointF> notOk;
+    QList<QPointF> notEvaluated;
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QPointF position(static_cast<double>(i + 1), points[i].value);
+        switch (points[i].result) {
+        case MeasuredPoint::Result::Ok:
+            ok.append(position);
+            break;
+        case MeasuredPoint::Result::NotOk:
+            notOk.append(position);
+            break;
+        case MeasuredPoint::Result::NotEvaluated:
+            notEvaluated.append(position);
+            break;
+        }
+    }
+    m_okPoints->replace(ok);
+    m_notOkPoints->replace(notOk);
+    m_notEvaluatedPoints->replace(notEvaluated);
+    const int count = static_cast<int>(points.size());
+    m_lowerLine->replace(levelLine(m_stats.hasLimits, m_stats.lower, count));
+    m_targetLine->replace(levelLine(m_stats.hasLimits, m_stats.target, count));
+    m_upperLine->replace(levelLine(m_stats.hasLimits, m_stats.upper, count));
+    fitAxes(points);
+    retranslate();
+}
+
+void ChartWindow::fitAxes(const QList<MeasuredPoint>& points)
+{
+    double low = m_stats.hasLimits ? m_stats.lower : 0.0;
+    double high = m_stats.hasLimits ? m_stats.upper : 1.0;
+    if (!points.isEmpty() && !m_stats.hasLimits)
+        low = high = points.first().value;
+    for (const MeasuredPoint& point : points) {
+        low = qMin(low, point.value);
+        high = qMax(high, point.value);
+    }
+    const double margin = qMax((high - low) * 0.05, 0.5);
+    m_axisY->setRange(low - margin, high + margin);
+    m_axisY->applyNiceNumbers();
+    m_axisX->setRange(0.0, qMax(static_cast<double>(points.size()), 2.0));
+    m_axisX->applyNiceNumbers();
+}
+
+void ChartWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void ChartWindow::retranslate()
+{
+    setWindowTitle(tr("Chart of the measured values"));
+    m_chart->setTitle(tr("Measured values in record order"));
+    m_axisX->setTitleText(tr("Measurement"));
+    const bool angles = m_stats.unit == QStringLiteral("\u00B0");
+    m_axisY->setTitleText((angles ? tr("Angle") : tr("Torque")) + QStringLiteral(" [") + m_stats.unit
+                          + QStringLiteral("]"));
+    m_okPoints->setName(HistoryStats::tr("OK"));
+    m_notOkPoints->setName(HistoryStats::tr("n.OK"));
+    m_notEvaluatedPoints->setName(HistoryStats::tr("Not evaluated"));
+    m_lowerLine->setName(tr("Lower limit"));
+    m_targetLine->setName(HistoryStats::tr("Target"));
+    m_upperLine->setName(tr("Upper limit"));
+    m_formula->setText(statsFormulaText());
+    m_saveChart->setText(tr("Save Chart as PNG..."));
+    m_saveStatistics->setText(tr("Save Statistics as CSV..."));
+    showFigures();
+}
+
+void ChartWindow::showFigures()
+{
+    const QList<StatFigure> figures = statFigures(m_stats, m_decimalSeparator);
+    while (m_figureValues.size() < figures.size()) {
+        const int row = static_cast<int>(m_figureValues.size());
+        auto* name = new QLabel(this);
+        name->setObjectName(QStringLiteral("figureName%1").arg(row));
+        auto* value = new QLabel(this);
+        value->setObjectName(QStringLiteral("figureValue%1").arg(row));
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_figureGrid->addWidget(name, row, 0);
+        m_figureGrid->addWidget(value, row, 1);
+        m_figureNames.append(name);
+        m_figureValues.append(value);
+    }
+    for (qsizetype i = 0; i < figures.size(); ++i) {
+        m_figureNames[i]->setText(figures[i].name);
+        m_figureValues[i]->setText(figures[i].value);
+    }
+}
+
+QString ChartWindow::askFileName(const QString& caption, const QString& suffix, const QString& filter)
+{
+    QString selectedFilter = filter;
+    const QString answer = m_askSaveName(caption, m_proposedName + suffix, filter, &selectedFilter);
+    return answer.isEmpty() ? answer : historysave::withFilterSuffix(answer, selectedFilter);
+}
+
+void ChartWindow::slotSaveChart()
+{
+    const QPixmap picture = m_chartView->grab();
+    const QString fileName = askFileName(tr("Save Chart"), QStringLiteral(".png"), tr("PNG Files (*.png)"));
+    if (fileName.isEmpty())
+        return;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+        showWriteError(fileName, file.errorString());
+}
+
+void ChartWindow::slotSaveStatistics()
+{
+    // What is saved is what was shown when the button was pressed.
+    const QString csv = statsCsv(m_stats, m_decimalSeparator);
+    const QString fileName = askFileName(tr("Save Statistics"), QStringLiteral(".csv"), tr("CSV Files (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+    QString error;
+    if (!historysave::writeReport(fileName, csv, error))
+        showWriteError(fileName, error);
+}
+
+void ChartWindow::showWriteError(const QString& fileName, const QString& error)
+{
+    if (StyleTemplate* style = StyleTemplate::instance())
+        style->showMessage(QStringLiteral("Error"), windowTitle(),
+                           tr("Cannot write file %1:\n%2.").arg(fileName, error), tr("OK"), this);
+}

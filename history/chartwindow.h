@@ -1,0 +1,76 @@
+#pragma once
+
+#include "history/historystats.h"
+
+#include <QByteArray>
+#include <QWidget>
+
+#include <functional>
+
+class QChart;
+class QChartView;
+class QGridLayout;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QScatterSeries;
+class QValueAxis;
+
+// The measured values of a readout as points in record order, the limits
+// and target of the statistics' sample as lines, and beside them the
+// figures of the statistics. The chart is saved as PNG, the figures as CSV.
+class ChartWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Asks for the file to save to, as the history page does; an empty
+    // answer cancels.
+    using SaveNameAsker = std::function<QString(const QString& caption, const QString& proposedName,
+                                                const QString& filters, QString* selectedFilter)>;
+
+    explicit ChartWindow(QWidget* parent);
+
+    // proposedName: the file name to propose, without a suffix.
+    void showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName);
+    const HistoryStats& stats() const { return m_stats; }
+
+    // The save dialog; QFileDialog unless replaced.
+    void setSaveNameAsker(SaveNameAsker asker) { m_askSaveName = std::move(asker); }
+
+public slots:
+    void slotSaveChart();
+    void slotSaveStatistics();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void retranslate();
+    void showFigures();
+    void fitAxes(const QList<MeasuredPoint>& points);
+    QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
+    void showWriteError(const QString& fileName, const QString& error);
+
+    QChart* m_chart;
+    QChartView* m_chartView;
+    QScatterSeries* m_okPoints;
+    QScatterSeries* m_notOkPoints;
+    QScatterSeries* m_notEvaluatedPoints;
+    QLineSeries* m_lowerLine;
+    QLineSeries* m_targetLine;
+    QLineSeries* m_upperLine;
+    QValueAxis* m_axisX;
+    QValueAxis* m_axisY;
+    QGridLayout* m_figureGrid;
+    QList<QLabel*> m_figureNames;
+    QList<QLabel*> m_figureValues;
+    QLabel* m_formula;
+    QPushButton* m_saveChart;
+    QPushButton* m_saveStatistics;
+
+    HistoryStats m_stats;
+    QChar m_decimalSeparator = u',';
+    QString m_proposedName;
+    SaveNameAsker m_askSaveName;
+};
