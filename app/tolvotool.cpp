@@ -59,7 +59,7 @@ QChar firstCharacter(const QString& text)
 
 QString backgroundFile()
 {
-    return paths::imageDirectory(paths::startPath()) + QLatin1String("backgrounds")
+    return paths::resourceImageDirectory(paths::startPath()) + QLatin1String("backgrounds")
         + QDir::separator() + QLatin1String("bgMain.png");
 }
 
@@ -189,12 +189,8 @@ bool TolvoTool::loadTranslation(int languageIndex)
 {
     const QString fileName = languageIndex == 0 ? QStringLiteral("TolvoTool_de") : QString();
     QTranslator& translator = processTranslator();
-    // The working directory first, as the toolkit's default search does; then
-    // beside the executable, for a tool started from a menu.
-    bool loaded = translator.load(fileName);
-    if (!loaded && !fileName.isEmpty())
-        loaded = translator.load(
-            fileName, QDir::fromNativeSeparators(paths::programDirectory(paths::startPath())));
+    // A failed load empties the translator: the built-in English texts show.
+    const bool loaded = paths::loadTranslation(translator, fileName);
 
     if (loaded) {
         QCoreApplication::removeTranslator(&translator);
