@@ -3,6 +3,7 @@
 #include "app/qorbinifile.h"
 #include "app/tolvotool.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -16,7 +17,10 @@ const QString setupSection = QStringLiteral("SETUP");
 const QString germanItem = QStringLiteral("GERMAN");
 const QString englishItem = QStringLiteral("ENGLISH");
 
-constexpr int DialogSize = 300;
+const QString autoConnectKey = QStringLiteral("AUTO_CONNECT");
+
+// Taller than the original form by the row of the automatic connection.
+constexpr QSize DialogSize(300, 330);
 
 QLabel* headLabel(QWidget* parent, const char* name, const QRect& geometry)
 {
@@ -71,9 +75,9 @@ void DlgSetup::buildForm()
 {
     setObjectName(QStringLiteral("DlgSetup"));
     setWindowModality(Qt::ApplicationModal);
-    resize(DialogSize, DialogSize);
-    setMinimumSize(DialogSize, DialogSize);
-    setMaximumSize(DialogSize, DialogSize);
+    resize(DialogSize);
+    setMinimumSize(DialogSize);
+    setMaximumSize(DialogSize);
     setStyleSheet(QStringLiteral(
         "QPushButton{color:black;border-radius:4px;border-width:1px;border-color:#859789;"
         "border-style:solid;background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 2, "
@@ -117,9 +121,13 @@ void DlgSetup::buildForm()
 
     m_line2 = sunkenLine(this, "line_2", QRect(10, 230, 271, 20));
 
+    m_checkBoxAutoConnect = new QCheckBox(this);
+    m_checkBoxAutoConnect->setObjectName(QStringLiteral("checkBoxAutoConnect"));
+    m_checkBoxAutoConnect->setGeometry(10, 252, 271, 22);
+
     m_widget = new QWidget(this);
     m_widget->setObjectName(QStringLiteral("widget"));
-    m_widget->setGeometry(100, 260, 162, 27);
+    m_widget->setGeometry(100, 290, 162, 27);
     m_gridLayout = new QGridLayout(m_widget);
     m_gridLayout->setObjectName(QStringLiteral("gridLayout"));
     m_gridLayout->setContentsMargins(0, 0, 0, 0);
@@ -141,6 +149,7 @@ void DlgSetup::retranslate()
     m_labelLanguageSelectionHead->setText(tr("Language selection :"));
     fitHeading(m_labelComPortSelectHead, 111);
     fitHeading(m_labelLanguageSelectionHead, 117);
+    m_checkBoxAutoConnect->setText(tr("Connect when the port appears"));
     m_pushButtonCancel->setText(tr("Cancel"));
     m_pushButtonOK->setText(tr("OK"));
 }
@@ -155,12 +164,18 @@ QString DlgSetup::chosenPort() const
     return m_labelComPortVal->text();
 }
 
+bool DlgSetup::connectsAutomatically() const
+{
+    return m_settings.readInt(setupSection, autoConnectKey, 0, false) == 1;
+}
+
 void DlgSetup::setVisible(bool visible)
 {
     if (visible) {
         m_listWidgetComPort->setCurrentItem(nullptr);
         m_labelComPortVal->setText(storedSetup("FAVORITE_PORT"));
         m_comboBoxLanguages->setCurrentIndex(storedSetup("LANGUAGE") == germanItem ? 0 : 1);
+        m_checkBoxAutoConnect->setChecked(connectsAutomatically());
     }
     QDialog::setVisible(visible);
 }
@@ -180,6 +195,7 @@ void DlgSetup::slotOK()
 {
     m_settings.writeString(setupSection, QStringLiteral("FAVORITE_PORT"), chosenPort());
     m_settings.writeString(setupSection, QStringLiteral("LANGUAGE"), m_comboBoxLanguages->currentText());
+    m_settings.writeInt(setupSection, autoConnectKey, m_checkBoxAutoConnect->isChecked() ? 1 : 0);
     m_mainWindow->resetConnection();
     hide();
 }

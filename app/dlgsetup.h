@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGridLayout;
@@ -12,9 +13,10 @@ class QPushButton;
 class QorbInifile;
 class TolvoTool;
 
-// Lets the user choose the wrench's port and the language. The main window
-// fills the port list and connects to the port the chosen-port label names;
-// a language switches at once, and OK stores both choices.
+// Lets the user choose the wrench's port and the language, and whether the
+// tool connects by itself when that port appears. The main window fills the
+// port list and connects to the port the chosen-port label names; a language
+// switches at once, and OK stores the choices.
 class DlgSetup : public QDialog
 {
     Q_OBJECT
@@ -27,6 +29,8 @@ public:
 
     QListWidget* portList() const { return m_listWidgetComPort; }
     QString chosenPort() const;
+    // The stored choice (off unless OK stored it on), not the unconfirmed box.
+    bool connectsAutomatically() const;
     // The form's texts in the language loaded now.
     void retranslate();
 
@@ -51,6 +55,7 @@ private:
     QLabel* m_labelComPortVal = nullptr;
     QListWidget* m_listWidgetComPort = nullptr;
     QFrame* m_line2 = nullptr;
+    QCheckBox* m_checkBoxAutoConnect = nullptr;
     QWidget* m_widget = nullptr;
     QGridLayout* m_gridLayout = nullptr;
     QPushButton* m_pushButtonCancel = nullptr;

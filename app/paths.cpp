@@ -1,6 +1,9 @@
 #include "app/paths.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTranslator>
 
 namespace paths {
 namespace {
@@ -43,6 +46,16 @@ QString programDirectory(const QString& startPath, QChar separator)
     return startPath.left(startPath.lastIndexOf(separator) + 1);
 }
 
+QString installedDataDirectory(const QString& startPath, QChar separator)
+{
+    const QString program = programDirectory(startPath, separator);
+    const qsizetype parentEnd = program.lastIndexOf(separator, -2);
+    if (parentEnd < 0)
+        return QString();
+    return program.left(parentEnd + 1) + QLatin1String("share") + separator + QLatin1String("tolvotool")
+        + separator;
+}
+
 QString startPath()
 {
     if (!overriddenStartPath().isEmpty())
@@ -53,6 +66,59 @@ QString startPath()
 void setStartPath(const QString& path)
 {
     overriddenStartPath() = path;
+}
+
+QString resourceDirectory(const QString& startPath)
+{
+    return isInstalledLayout(startPath) ? installedDataDirectory(startPath) : programDirectory(startPath);
+}
+
+bool isInstalledLayout(const QString& startPath)
+{
+    const QString installed = installedDataDirectory(startPath);
+    if (installed.isEmpty() || QFileInfo::exists(styleFile(startPath)))
+        return false;
+    return QFileInfo::exists(installed + QFileInfo(styleFile(startPath)).fileName());
+}
+
+QString resourceStyleFile(const QString& startPath)
+{
+    return resourceDirectory(startPath) + QFileInfo(styleFile(startPath)).fileName();
+}
+
+QString resourceImageDirectory(const QString& startPath)
+{
+    return resourceDirectory(startPath) + QLatin1String("images") + QDir::separator();
+}
+
+bool loadTranslation(QTranslator& translator, const QString& name)
+{
+    return translator.load(name)
+        || (!name.isEmpty() && translator.load(name, QDir::fromNativeSeparators(resourceDirectory(startPath()))));
+}
+
+QString settingsLocation(const QString& startPath, bool installedLayout, bool programFolderWritable,
+                         const QString& configFolder)
+{
+    const QString beside = settingsFile(startPath);
+    if ((!installedLayout && programFolderWritable) || configFolder.isEmpty())
+        return beside;
+    return configFolder + QDir::separator() + QFileInfo(beside).fileName();
+}
+
+QString userConfigFolder()
+{
+    const QString generic = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (generic.isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(generic + QLatin1String("/TolvoTool"));
+}
+
+QString settingsFileInUse(const QString& startPath)
+{
+    const QString folder = programDirectory(startPath);
+    const bool writable = QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).isWritable();
+    return settingsLocation(startPath, isInstalledLayout(startPath), writable, userConfigFolder());
 }
 
 } // namespace paths

@@ -59,7 +59,7 @@ std::string textArgument(const QString& text)
 } // namespace
 
 QorbInifile::QorbInifile()
-    : m_strTempFile(paths::settingsFile(paths::startPath()))
+    : m_strTempFile(paths::settingsFileInUse(paths::startPath()))
 {
     qCDebug(lcSettings).noquote().nospace() << "QorbInifile::m_strTempFile = " << m_strTempFile;
 }

@@ -8,11 +8,15 @@
 #include "ui/styletemplate.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QSplashScreen>
+#include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 
 #include <memory>
 
@@ -85,15 +89,17 @@ int runMainWindow(const QString& imageDirectory)
 int startTool(const QString& startPath)
 {
     paths::setStartPath(startPath);
-    const QString settingsFile = paths::settingsFile(startPath);
+    const QString settingsFile = paths::settingsFileInUse(startPath);
+    // The user's configuration folder may not exist before the first run.
+    QDir().mkpath(QFileInfo(settingsFile).absolutePath());
     platform::setPortMappingFile(QFile::encodeName(settingsFile).toStdString());
     platform::removeStaleProfileTemporaries(QFile::encodeName(settingsFile).toStdString());
 
-    const QString imageDirectory = paths::imageDirectory(startPath);
+    const QString imageDirectory = paths::resourceImageDirectory(startPath);
     bool styleLoaded = false;
     // Holds widgets and pictures: it must die after the main window and
     // before the application object.
-    const auto style = std::make_unique<StyleTemplate>(imageDirectory, paths::styleFile(startPath),
+    const auto style = std::make_unique<StyleTemplate>(imageDirectory, paths::resourceStyleFile(startPath),
                                                        &styleLoaded);
     StyleTemplate::setInstance(style.get());
     if (!styleLoaded) {
@@ -103,8 +109,39 @@ int startTool(const QString& startPath)
     return runMainWindow(imageDirectory);
 }
 
+int checkInstallation(const QString& startPath, QTextStream& out)
+{
+    paths::setStartPath(startPath);
+    const QString styleFile = paths::resourceStyleFile(startPath);
+    bool styleLoaded = false;
+    const StyleTemplate style(paths::resourceImageDirectory(startPath), styleFile, &styleLoaded);
+
+    const QString splash = paths::resourceImageDirectory(startPath) + QLatin1String("splash.png");
+    const bool splashFound = QFileInfo::exists(splash);
+
+    QTranslator translator;
+    // A file that loads but translates nothing of the tool is no translation.
+    const bool translated = paths::loadTranslation(translator, QStringLiteral("TolvoTool_de"))
+        && !translator.translate("TolvoTool", "Connect Wrench").isEmpty();
+
+    const auto verdict = [](bool good) { return good ? QLatin1String("ok") : QLatin1String("MISSING"); };
+    out << "layout: " << (paths::isInstalledLayout(startPath) ? "installed" : "portable") << '\n'
+        << "style file: " << styleFile << ' ' << verdict(styleLoaded) << '\n'
+        << "pictures: " << splash << ' ' << verdict(splashFound) << '\n'
+        << "translation: "
+        << (translated ? translator.filePath() : paths::resourceDirectory(startPath) + QLatin1String("TolvoTool_de.qm"))
+        << ' ' << verdict(translated) << '\n'
+        << "settings file: " << paths::settingsFileInUse(startPath) << '\n';
+    out.flush();
+    return styleLoaded && splashFound && translated ? 0 : 1;
+}
+
 int runTolvoTool(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    if (QCoreApplication::arguments().contains(QLatin1String("--check-install"))) {
+        QTextStream out(stdout);
+        return checkInstallation(paths::startPath(), out);
+    }
     return startTool(paths::startPath());
 }

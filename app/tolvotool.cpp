@@ -59,7 +59,7 @@ QChar firstCharacter(const QString& text)
 
 QString backgroundFile()
 {
-    return paths::imageDirectory(paths::startPath()) + QLatin1String("backgrounds")
+    return paths::resourceImageDirectory(paths::startPath()) + QLatin1String("backgrounds")
         + QDir::separator() + QLatin1String("bgMain.png");
 }
 
@@ -189,12 +189,8 @@ bool TolvoTool::loadTranslation(int languageIndex)
 {
     const QString fileName = languageIndex == 0 ? QStringLiteral("TolvoTool_de") : QString();
     QTranslator& translator = processTranslator();
-    // The working directory first, as the toolkit's default search does; then
-    // beside the executable, for a tool started from a menu.
-    bool loaded = translator.load(fileName);
-    if (!loaded && !fileName.isEmpty())
-        loaded = translator.load(
-            fileName, QDir::fromNativeSeparators(paths::programDirectory(paths::startPath())));
+    // A failed load empties the translator: the built-in English texts show.
+    const bool loaded = paths::loadTranslation(translator, fileName);
 
     if (loaded) {
         QCoreApplication::removeTranslator(&translator);
@@ -230,9 +226,14 @@ void TolvoTool::setVisible(bool visible)
 
 void TolvoTool::setOnline(bool on)
 {
+    if (on && !connectWrench())
+        return;
+    enterOnlineState(on);
+}
+
+void TolvoTool::enterOnlineState(bool on)
+{
     if (on) {
-        if (!connectWrench())
-            return;
         m_form->pushButtonSetup->setEnabled(false);
         m_form->pushButtonSetup->hide();
     } else {
@@ -250,12 +251,33 @@ void TolvoTool::setOnline(bool on)
 
 bool TolvoTool::connectWrench()
 {
-    // Not a number: port 0, which never opens.
-    const int portNumber = QString(m_setupDialog->chosenPort()).remove(QStringLiteral("COM")).toInt();
-    if (m_messageService.open(this, portNumber, m_baudRate))
+    if (openChosenPort())
         return true;
     showError(tr("Com Port is not available!"));
     return false;
+}
+
+bool TolvoTool::openChosenPort()
+{
+    // Not a number: port 0, which never opens.
+    const int portNumber = QString(m_setupDialog->chosenPort()).remove(QStringLiteral("COM")).toInt();
+    return m_messageService.open(this, portNumber, m_baudRate);
+}
+
+// Only when the chosen port appears, not on every change of the list: a
+// wrench the user disconnected stays disconnected while it stays plugged in.
+// A refused open stays quiet and is tried again on the next change, since a
+// new device node often gets its access rights a moment after it appears.
+void TolvoTool::connectAutomatically()
+{
+    if (!m_autoConnectArmed || m_online || m_setupDialog->isVisible() || !m_setupDialog->connectsAutomatically())
+        return;
+    if (!openChosenPort()) {
+        qCInfo(lcApp) << "Automatic connection to" << m_setupDialog->chosenPort() << "refused; trying again later";
+        return;
+    }
+    m_autoConnectArmed = false;
+    enterOnlineState(true);
 }
 
 void TolvoTool::refreshPortList()
@@ -268,11 +290,14 @@ void TolvoTool::refreshPortList()
         if (name.startsWith(QLatin1String("COM")))
             list->addItem(name);
     }
-    // The tool does not connect by itself when the chosen port appears.
+    // The tool connects by itself when the chosen port appears only if the
+    // user asked for it in Setup.
     if (!list->findItems(m_setupDialog->chosenPort(), Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
         m_form->pushButtonOnline->setEnabled(true);
+        connectAutomatically();
         return;
     }
+    m_autoConnectArmed = true;
     // The device behind an open port went away: the list may tell before the
     // port itself does, and either way the user hears of it once.
     const bool portVanished = m_messageService.isOpen();
@@ -286,6 +311,8 @@ void TolvoTool::refreshPortList()
 
 void TolvoTool::resetConnection()
 {
+    // A port chosen just now has not appeared: only its next appearance counts.
+    m_autoConnectArmed = false;
     stopLink();
     refreshPortList();
     setOnline(false);

@@ -114,6 +114,10 @@ private:
     void retranslateTexts();
     void setButtonTexts();
 
+    // Opens the chosen port without any message; true when it opened.
+    bool openChosenPort();
+    void enterOnlineState(bool on);
+    void connectAutomatically();
     void stopLink();
     void closePort();
     int showMessage(const QString& kind, const QString& title, const QString& text,
@@ -131,6 +135,8 @@ private:
     ViewParam* m_paramView = nullptr;
     QPixmap m_background;
     bool m_online = false;
+    // Set while the chosen port is missing: its appearance may connect.
+    bool m_autoConnectArmed = false;
     // The wrench message whose box is open (0 for none), and whether the open
     // message box is one the wrench asked for.
     int m_pendingMessageId = 0;

@@ -41,6 +41,9 @@ bool QorbComIO::open(int portNumber, int baudRate, int parity, bool dtrOn, bool 
                        << platform::serialErrorText(m_port->lastError());
         return false;
     }
+    qCDebug(lcComm) << "COM" << portNumber << "at" << path.c_str()
+                    << (m_port->hasLowLatency() ? "passes bytes on at once (low latency)"
+                                                : "keeps the driver's latency (low latency refused)");
     m_portNumber = portNumber;
     m_usable = true;
     return true;

@@ -51,6 +51,9 @@ public:
     bool isOpen() const;
     SerialHandle handle() const;
     SerialError lastError() const { return m_lastError; }
+    // Whether the driver of the open port agreed to pass on received bytes at
+    // once (Linux USB adapters); a refusal does not fail the open.
+    bool hasLowLatency() const { return m_lowLatency; }
 
     // Writes every byte, waiting at most timeoutMs in total (-1: no limit).
     SerialError write(const std::uint8_t* bytes, std::size_t length, int timeoutMs);
@@ -64,6 +67,7 @@ private:
     struct Os;
     std::unique_ptr<Os> m_os;
     SerialError m_lastError = SerialError::None;
+    bool m_lowLatency = false;
 };
 
 // Line errors since the previous query, where the driver reports them.

@@ -152,6 +152,29 @@ bool outputDrained(int fd, int timeoutMs)
 
 constexpr int kCloseDrainMs = 50;
 
+// A USB serial adapter holds received bytes back until its latency timer runs
+// out (16 ms by default), and every block's acknowledge turn would wait for
+// it. Drivers that refuse (pseudo-terminals, many built-in UARTs) keep their
+// way; the flag is read back, since some accept the call and ignore it.
+bool requestLowLatency(int fd)
+{
+#ifdef __linux__
+    constexpr int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return false;
+    if ((serial.flags & lowLatency) == 0) {
+        serial.flags |= lowLatency;
+        if (::ioctl(fd, TIOCSSERIAL, &serial) != 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+            return false;
+    }
+    return (serial.flags & lowLatency) != 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
 } // namespace
 
 struct SerialPort::Os {
@@ -213,6 +236,7 @@ bool SerialPort::open(const std::string& devicePath, const SerialLineSettings& s
         return false;
     }
     m_os->fd = fd;
+    m_lowLatency = requestLowLatency(fd);
     m_lastError = SerialError::None;
     return true;
 }
@@ -268,6 +292,7 @@ SerialHandle SerialPort::release()
     ::ioctl(m_os->fd, TIOCNXCL);
     const SerialHandle handle{m_os->fd};
     m_os->fd = -1;
+    m_lowLatency = false;
     return handle;
 }
 

@@ -119,6 +119,10 @@ Klasse: 0x%1</translation>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Connect when the port appears</source>
+        <translation>Verbinden, sobald der Port erscheint</translation>
+    </message>
 </context>
 <context>
     <name>HistoryStats</name>

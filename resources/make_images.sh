@@ -54,14 +54,19 @@ icon info.png "$CIRCLE" '#6db2c8' '#2f6f86' 'i' white '+0+2'
 icon warning.png "$TRIANGLE" '#ffce4a' '#e0961a' '!' '#2b2200' '+0+28'
 icon error.png "$CIRCLE" '#e0605a' '#a3231f' '×' white '+0+2'
 
-# Window icon: a rounded steel tile with a wrench head and a T.
-convert -size 256x256 xc:none \
-    \( -size 256x256 gradient:"$STEEL_LIGHT"-"$STEEL_DARK" -alpha set \) \
-    \( -size 256x256 xc:none -fill white -draw 'roundrectangle 8,8 247,247 44,44' \) \
-    -delete 0 -compose dst-in -composite -compose over \
-    -fill "$ACCENT" -draw 'rectangle 8,200 247,214' \
-    -gravity center -font "$FONT_BOLD" -pointsize 170 -fill white -annotate +0-14 'T' \
-    -resize 64x64 $PNG_OPTS tlterm.png
+# Window icon: a rounded steel tile with a wrench head and a T; the same tile
+# at 256 pixels is the installed application icon.
+tile() { # size output
+    convert -size 256x256 xc:none \
+        \( -size 256x256 gradient:"$STEEL_LIGHT"-"$STEEL_DARK" -alpha set \) \
+        \( -size 256x256 xc:none -fill white -draw 'roundrectangle 8,8 247,247 44,44' \) \
+        -delete 0 -compose dst-in -composite -compose over \
+        -fill "$ACCENT" -draw 'rectangle 8,200 247,214' \
+        -gravity center -font "$FONT_BOLD" -pointsize 170 -fill white -annotate +0-14 'T' \
+        -resize "$1" $PNG_OPTS "$2"
+}
+tile 64x64 tlterm.png
+tile 256x256 ../linux/tolvotool.png
 
 # Logo: wordmark on a steel badge, readable on light and dark pages.
 convert -size 480x120 xc:none \

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The whole test run: installs what is missing, builds, and runs the tests in
-# a plain build (a second time as an unprivileged account), with
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests with
-# ThreadSanitizer; compiles the Windows platform layer
-# with mingw-w64 and runs the fuzzers for a fixed number of inputs.
-# Usage: scripts/test.sh [--quick]   (--quick: plain build and tests only)
+# a plain build (a second time as an unprivileged account), packs that build
+# as a .deb and checks the installed tool; then with AddressSanitizer +
+# UndefinedBehaviorSanitizer, and the threaded tests with ThreadSanitizer;
+# compiles the Windows platform layer with mingw-w64 and runs the fuzzers for
+# a fixed number of inputs.
+# Usage: scripts/test.sh [--quick]   (--quick: plain build, its tests and the package only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -65,6 +66,47 @@ unprivileged() {
     return "$status"
 }
 
+# The plain build packed as a .deb (no second build: cpack installs the
+# installed-tree component of the build folder under /usr), installed with
+# dpkg into a scratch root; its desktop entry, metainfo and udev rule are validated, every
+# declared dependency must name a Debian package, and the unpacked tool must
+# find its style file, pictures and translation. The portable install of the
+# same build is checked the same way.
+package() {
+    local scratch deb dep
+    scratch=$(mktemp -d)
+    (cd build && cpack -G DEB -B "$scratch/out") >"$scratch/cpack.log" 2>&1 \
+        || { cat "$scratch/cpack.log"; rm -rf "$scratch"; return 1; }
+    deb=$(ls "$scratch"/out/*.deb)
+    echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
+    for dep in $(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/[ (].*//; s/|.*//'); do
+        dpkg-query -W -f='${Status}' "$dep" 2>/dev/null | grep -q "ok installed" \
+            || { echo "declared dependency $dep is not an installed package"; rm -rf "$scratch"; return 1; }
+    done
+    # Installed by dpkg into a scratch root with an empty package database;
+    # the dependencies are this machine's packages, checked above.
+    mkdir -p "$scratch/root/var/lib/dpkg/info" "$scratch/root/var/lib/dpkg/updates"
+    : >"$scratch/root/var/lib/dpkg/status"
+    dpkg --root="$scratch/root" --force-depends --force-not-root --log=/dev/null -i "$deb" >"$scratch/dpkg.log" 2>&1 \
+        || { cat "$scratch/dpkg.log"; return 1; }
+    dpkg --root="$scratch/root" -L tolvotool | while read -r path; do
+        if [ -f "$scratch/root$path" ]; then echo "$path"; fi
+    done
+    desktop-file-validate "$scratch"/root/usr/share/applications/*.desktop
+    appstreamcli validate --no-net "$scratch"/root/usr/share/metainfo/*.metainfo.xml
+    python3 tests/install/check_udev_rules.py "$scratch"/root/usr/lib/udev/rules.d/*.rules
+    mkdir "$scratch/home"
+    HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="*.debug=false" \
+        "$scratch/root/usr/bin/TolvoTool" --check-install | tee "$scratch/installed.txt"
+    grep -qx "layout: installed" "$scratch/installed.txt"
+    grep -qx "settings file: $scratch/home/.config/TolvoTool/TolvoTool.ini" "$scratch/installed.txt"
+
+    cmake --install build --prefix "$scratch/portable" >/dev/null
+    QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="*.debug=false" "$scratch/portable/TolvoTool" --check-install | tee "$scratch/portable.txt"
+    grep -qx "layout: portable" "$scratch/portable.txt"
+    rm -rf "$scratch"
+}
+
 asan() {
     configure build-asan -DTOLVO_SANITIZE=address,undefined -DTOLVO_BUILD_BENCH=OFF
     ninja -C build-asan -j"$jobs"
@@ -122,6 +164,7 @@ fuzz() {
 stage "dependencies" scripts/deps.sh test
 stage "plain build and tests" plain
 stage "plain tests, unprivileged" unprivileged
+stage "debian package" package
 if [ $quick -eq 0 ]; then
     stage "mingw-w64 platform layer" mingw
     stage "asan+ubsan build and tests" asan

@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QSplashScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -131,12 +133,21 @@ private slots:
     void startMessageNotHiddenBySplash();
     void dataSetQuestionNotHiddenBySplash();
 
+    void installedTreeKeepsSettingsInConfigFolder();
+    void checkInstallationReportsWhatItFinds_data();
+    void checkInstallationReportsWhatItFinds();
+
+public:
+    TestStartup() { QStandardPaths::setTestModeEnabled(true); }
+
 private:
     QString startPath() const;
     QString settingsFile() const { return paths::settingsFile(startPath()); }
     void provideGermanTranslation(const QString& directory) const;
     void provideStyleFile() const;
     void provideSplashPicture() const;
+    // <tool dir>/bin/TolvoTool with the given files in <tool dir>/<folder>.
+    QString provideTree(const QString& folder, bool style, bool splash, bool translation) const;
 
     std::unique_ptr<QTemporaryDir> m_toolDir;
     std::unique_ptr<QTemporaryDir> m_workDir;
@@ -193,6 +204,28 @@ void TestStartup::provideSplashPicture() const
     QImage picture(200, 120, QImage::Format_RGB32);
     picture.fill(Qt::darkBlue);
     QVERIFY(picture.save(paths::imageDirectory(startPath()) + QLatin1String("splash.png")));
+}
+
+QString TestStartup::provideTree(const QString& folder, bool style, bool splash, bool translation) const
+{
+    const QDir root(m_toolDir->path());
+    const QString resources = root.filePath(folder);
+    root.mkpath(QStringLiteral("bin"));
+    root.mkpath(folder + QLatin1String("/images"));
+    const QString start = QDir::toNativeSeparators(root.filePath(QStringLiteral("bin/TolvoTool")));
+    if (style) {
+        const QString beside = paths::styleFile(startPath());
+        provideStyleFile();
+        QFile::rename(beside, resources + QLatin1String("/TolvoTool.sty"));
+    }
+    if (splash) {
+        QImage picture(200, 120, QImage::Format_RGB32);
+        picture.fill(Qt::darkBlue);
+        picture.save(resources + QLatin1String("/images/splash.png"));
+    }
+    if (translation)
+        provideGermanTranslation(resources);
+    return start;
 }
 
 void TestStartup::firstStartWritesDefaults()
@@ -378,6 +411,73 @@ void TestStartup::dataSetQuestionNotHiddenBySplash()
     QVERIFY(user.splashSeenBeforeWindow);
     QVERIFY(user.mainWindowSeen);
     QCOMPARE(readRaw(settingsFile(), "SETUP", "XML_PATH"), QString());
+}
+
+void TestStartup::installedTreeKeepsSettingsInConfigFolder()
+{
+    const QString start = provideTree(QStringLiteral("share/tolvotool"), true, true, true);
+    const QString configured = paths::userConfigFolder() + QLatin1String("/TolvoTool.ini");
+    QFile::remove(configured);
+    UserStandIn user;
+    QCOMPARE(startTool(start), 0);
+
+    QVERIFY(user.boxes.isEmpty());
+    QVERIFY(user.splashSeenBeforeWindow);
+    QVERIFY(user.mainWindowSeen);
+    // German found in share/tolvotool, settings in the configuration folder.
+    QCOMPARE(readRaw(configured, "SETUP", "LANGUAGE"), QStringLiteral("GERMAN"));
+    QCOMPARE(readRaw(configured, "SETUP", "BAUDRATE"), QStringLiteral("57600"));
+    QVERIFY(!QFile::exists(paths::settingsFile(start)));
+    QVERIFY(QFile::remove(configured));
+}
+
+void TestStartup::checkInstallationReportsWhatItFinds_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("style");
+    QTest::addColumn<bool>("splash");
+    QTest::addColumn<bool>("translation");
+    QTest::addColumn<int>("exitCode");
+    const QString share = QStringLiteral("share/tolvotool");
+    const QString bin = QStringLiteral("bin");
+    QTest::newRow("installed, complete") << share << true << true << true << 0;
+    QTest::newRow("portable, complete") << bin << true << true << true << 0;
+    QTest::newRow("no translation") << share << true << true << false << 1;
+    QTest::newRow("no pictures") << share << true << false << true << 1;
+    QTest::newRow("no style file") << bin << false << true << true << 1;
+}
+
+void TestStartup::checkInstallationReportsWhatItFinds()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, style);
+    QFETCH(bool, splash);
+    QFETCH(bool, translation);
+    QFETCH(int, exitCode);
+    const QString start = provideTree(folder, style, splash, translation);
+    const QString resources = QDir::toNativeSeparators(m_toolDir->filePath(folder)) + QDir::separator();
+    const bool installed = style && folder != QLatin1String("bin");
+    const auto verdict = [](bool found) { return found ? QStringLiteral(" ok") : QStringLiteral(" MISSING"); };
+
+    QString report;
+    QTextStream out(&report);
+    UserStandIn user;
+    QCOMPARE(checkInstallation(start, out), exitCode);
+    paths::setStartPath(startPath());
+
+    const QStringList expected{
+        QStringLiteral("layout: ") + (installed ? QStringLiteral("installed") : QStringLiteral("portable")),
+        QStringLiteral("style file: ") + resources + QStringLiteral("TolvoTool.sty") + verdict(style),
+        QStringLiteral("pictures: ") + resources + QStringLiteral("images/splash.png") + verdict(splash),
+        QStringLiteral("translation: ") + resources + QStringLiteral("TolvoTool_de.qm") + verdict(translation),
+        QStringLiteral("settings file: ")
+            + (installed ? paths::userConfigFolder() + QStringLiteral("/TolvoTool.ini") : paths::settingsFile(start)),
+    };
+    QCOMPARE(report.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+    // A check shows nothing and writes nothing.
+    QVERIFY(user.boxes.isEmpty());
+    QVERIFY(!user.mainWindowSeen);
+    QVERIFY(!QFile::exists(paths::settingsFile(start)));
 }
 
 QTEST_MAIN(TestStartup)

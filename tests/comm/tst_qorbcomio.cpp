@@ -1,10 +1,12 @@
 // The serial port over a real pseudo-terminal: frames arrive as events on the
 // GUI thread, writes are bounded and fail once, a vanished device is reported
-// once without a busy loop, and reopening never mixes up connections.
+// once without a busy loop, reopening never mixes up connections, and a
+// refused request for low latency changes nothing.
 
 #include "comm/qorbcomio.h"
 
 #include "comm/comevents.h"
+#include "platform/serial.h"
 #include "protocol/frame/parser.h"
 #include "tests/support/eventrecorder.h"
 #include "tests/support/framehelpers.h"
@@ -73,6 +75,7 @@ private slots:
     void writeTimesOutOnFullLine();
     void vanishedDeviceReportedOnceWithoutBusyLoop();
     void reopeningNeverMixesConnections();
+    void lowLatencyRefusedKeepsPortUsable();
 
 private:
     bool openPort(Port& port, EventRecorder& recorder, std::uint16_t slotCount = 8, int portNumber = ComPort);
@@ -434,6 +437,20 @@ void TestQorbComIO::reopeningNeverMixesConnections()
     QCOMPARE(recorder.strays, 0);
     QVERIFY(recorder.events.isEmpty());
     QVERIFY(received >= 100);
+}
+
+// A pseudo-terminal has no serial driver settings: the request for low
+// latency is refused, and the port works as before.
+void TestQorbComIO::lowLatencyRefusedKeepsPortUsable()
+{
+    platform::SerialPort port;
+    QVERIFY(port.open(m_link, platform::SerialLineSettings{Baud, 0, true, true}));
+    QVERIFY(!port.hasLowLatency());
+    QCOMPARE(port.write(bytesOf(ackFrame), static_cast<std::size_t>(ackFrame.size()), 1000),
+             platform::SerialError::None);
+    QCOMPARE(testsupport::readAtLeast(m_wrench, ackFrame.size()), ackFrame);
+    port.close();
+    QVERIFY(!port.hasLowLatency());
 }
 
 QTEST_GUILESS_MAIN(TestQorbComIO)

@@ -5,6 +5,7 @@
 #include "app/dlgsetup.h"
 #include "platform/pseudoterminal.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QTranslator>
@@ -29,6 +30,11 @@ void selectPort(DlgSetup& dialog, const QString& name)
     const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+}
+
+QCheckBox* autoConnectBox(DlgSetup& dialog)
+{
+    return dialog.findChild<QCheckBox*>(QStringLiteral("checkBoxAutoConnect"));
 }
 
 QPushButton* dialogButton(DlgSetup& dialog, const char* name)
@@ -67,6 +73,7 @@ private slots:
     void languageSwitchesAtOnce();
     void okStoresBothChoices();
     void okWithoutChosenPort();
+    void automaticConnectionStoredByOkOnly();
     void storedLanguageInOtherCaseIsEnglish();
     void markupPortNameShowsLiterally();
 
@@ -118,8 +125,8 @@ void TestDlgSetup::form()
     QCOMPARE(dialog.parentWidget(), m_window.get());
     QCOMPARE(dialog.objectName(), QStringLiteral("DlgSetup"));
     QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
-    QCOMPARE(dialog.minimumSize(), QSize(300, 300));
-    QCOMPARE(dialog.maximumSize(), QSize(300, 300));
+    QCOMPARE(dialog.minimumSize(), QSize(300, 330));
+    QCOMPARE(dialog.maximumSize(), QSize(300, 330));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Setup"));
 
     const struct {
@@ -129,7 +136,7 @@ void TestDlgSetup::form()
         {"comboBoxLanguages", {10, 40, 191, 22}},   {"line", {10, 70, 271, 16}},
         {"labelComPort", {8, 100, 177, 30}},        {"labelComPortVal", {190, 104, 73, 21}},
         {"listWidgetComPort", {10, 130, 271, 100}}, {"line_2", {10, 230, 271, 20}},
-        {"widget", {100, 260, 162, 27}},
+        {"checkBoxAutoConnect", {10, 252, 271, 22}}, {"widget", {100, 290, 162, 27}},
     };
     for (const auto& object : placed) {
         auto* widget = dialog.findChild<QWidget*>(QLatin1String(object.name));
@@ -159,6 +166,8 @@ void TestDlgSetup::form()
              QStringLiteral("Language selection :"));
     QCOMPARE(dialogButton(dialog, "pushButtonCancel")->text(), QStringLiteral("Cancel"));
     QCOMPARE(dialogButton(dialog, "pushButtonOK")->text(), QStringLiteral("OK"));
+    QCOMPARE(autoConnectBox(dialog)->text(), QStringLiteral("Connect when the port appears"));
+    QVERIFY(!autoConnectBox(dialog)->isChecked());
     QCOMPARE(chosenPortLabel(dialog)->text(), QStringLiteral("COM42"));
     QVERIFY(dialog.portList()->findItems(QStringLiteral("COM43"), Qt::MatchExactly).size() == 1);
     QVERIFY(dialog.portList()->selectedItems().isEmpty());
@@ -260,6 +269,35 @@ void TestDlgSetup::okWithoutChosenPort()
     QCOMPARE(m_folder->get("SETUP", "FAVORITE_PORT"), QString());
     QVERIFY(!button(*m_window, "pushButtonOnline")->isEnabled());
     QVERIFY(!m_window->isOnline());
+}
+
+void TestDlgSetup::automaticConnectionStoredByOkOnly()
+{
+    DlgSetup& dialog = openSetup();
+    QVERIFY(!dialog.connectsAutomatically());
+    QTest::mouseClick(autoConnectBox(dialog), Qt::LeftButton);
+    QVERIFY(autoConnectBox(dialog)->isChecked());
+    QTest::mouseClick(dialogButton(dialog, "pushButtonCancel"), Qt::LeftButton);
+    QCOMPARE(m_folder->get("SETUP", "AUTO_CONNECT"), QStringLiteral("<missing>"));
+    QVERIFY(!dialog.connectsAutomatically());
+
+    // Shown again, the box shows the stored choice.
+    openSetup();
+    QVERIFY(!autoConnectBox(dialog)->isChecked());
+    QTest::mouseClick(autoConnectBox(dialog), Qt::LeftButton);
+    QTest::mouseClick(dialogButton(dialog, "pushButtonOK"), Qt::LeftButton);
+    QCOMPARE(m_folder->get("SETUP", "AUTO_CONNECT"), QStringLiteral("1"));
+    QVERIFY(dialog.connectsAutomatically());
+    // OK on a chosen port that is there connects nothing: only an appearing port does.
+    QVERIFY(!m_window->isOnline());
+
+    openSetup();
+    QVERIFY(autoConnectBox(dialog)->isChecked());
+    QTest::mouseClick(autoConnectBox(dialog), Qt::LeftButton);
+    QTest::mouseClick(dialogButton(dialog, "pushButtonOK"), Qt::LeftButton);
+    QCOMPARE(m_folder->get("SETUP", "AUTO_CONNECT"), QStringLiteral("0"));
+    QVERIFY(!dialog.connectsAutomatically());
+    QVERIFY(m_user->boxes.isEmpty());
 }
 
 void TestDlgSetup::storedLanguageInOtherCaseIsEnglish()

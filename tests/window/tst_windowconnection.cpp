@@ -63,6 +63,10 @@ private slots:
     void portThatCannotOpen();
     void unplugAndPlugBackIn();
     void writeFailureClosesThePort();
+    void automaticConnectionWhenPortAppears_data();
+    void automaticConnectionWhenPortAppears();
+    void automaticConnectionAfterPlugBackIn();
+    void automaticConnectionRefusedStaysQuiet();
 };
 
 void TestWindowConnection::chosenPortAbsentAtStartThenAppears()
@@ -260,6 +264,89 @@ void TestWindowConnection::writeFailureClosesThePort()
     QTest::keyClick(&window, Qt::Key_F9);
     checkOffline(window);
     QCOMPARE(m_user->boxes.size(), 1);
+}
+
+void TestWindowConnection::automaticConnectionWhenPortAppears_data()
+{
+    QTest::addColumn<QString>("stored"); // "" leaves the key out
+    QTest::addColumn<bool>("connects");
+    QTest::newRow("not set: off") << QString() << false;
+    QTest::newRow("off") << QStringLiteral("0") << false;
+    QTest::newRow("on") << QStringLiteral("1") << true;
+}
+
+void TestWindowConnection::automaticConnectionWhenPortAppears()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, connects);
+    QVERIFY(m_wrench->map(*m_folder, QStringLiteral("COM42")));
+    if (!stored.isEmpty())
+        QVERIFY(m_folder->set("SETUP", "AUTO_CONNECT", stored));
+    TolvoTool window;
+    window.show();
+    checkOffline(window);
+
+    QVERIFY(m_wrench->start());
+    // The same list change that enables the button connects, or not.
+    QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QCOMPARE(window.isOnline(), connects);
+    QCOMPARE(window.messageService().isOpen(), connects);
+    if (connects) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("identified TLTERM;V. 1.006")), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+        QVERIFY(!button(window, "pushButtonSetup")->isVisibleTo(&window));
+    } else {
+        checkOffline(window);
+    }
+    QVERIFY(m_user->boxes.isEmpty());
+}
+
+// A port there at the start is not "appearing"; one plugged back in is.
+void TestWindowConnection::automaticConnectionAfterPlugBackIn()
+{
+    QVERIFY(m_wrench->startAsChosenPort(*m_folder, QStringLiteral("COM42")));
+    QVERIFY(m_folder->set("SETUP", "AUTO_CONNECT", QStringLiteral("1")));
+    TolvoTool window;
+    window.show();
+    QVERIFY(button(window, "pushButtonOnline")->isEnabled());
+    checkOffline(window);
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+    QVERIFY(m_wrench->command("unplug"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->countText(lostText), 1, WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    checkOffline(window);
+
+    QVERIFY(m_wrench->command("plug"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.isOnline(), WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("identified"), 2), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+    QCOMPARE(m_user->boxes.size(), 1);
+}
+
+// A device that appears but will not open yet (here not a terminal at all)
+// brings no box; the real port in its place connects.
+void TestWindowConnection::automaticConnectionRefusedStaysQuiet()
+{
+    QVERIFY(m_wrench->map(*m_folder, QStringLiteral("COM42")));
+    QVERIFY(m_folder->set("SETUP", "AUTO_CONNECT", QStringLiteral("1")));
+    TolvoTool window;
+    window.show();
+
+    QFile notYet(m_wrench->link);
+    QVERIFY(notYet.open(QIODevice::WriteOnly));
+    notYet.close();
+    QTRY_VERIFY_WITH_TIMEOUT(button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    checkOffline(window);
+    QVERIFY(m_user->boxes.isEmpty());
+
+    QVERIFY(notYet.remove());
+    QTRY_VERIFY_WITH_TIMEOUT(!button(window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QVERIFY(m_wrench->start());
+    QTRY_VERIFY_WITH_TIMEOUT(window.isOnline(), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(window), defaultIdentified, WaitMs);
+    QVERIFY(m_user->boxes.isEmpty());
 }
 
 QTEST_MAIN(TestWindowConnection)
