@@ -320,6 +320,17 @@ ID = #1</translation>
     </message>
 </context>
 <context>
+    <name>ReportView</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
     <name>TolvoTool</name>
     <message>
         <source>XML Load Error</source>
