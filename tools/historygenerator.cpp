@@ -1,5 +1,8 @@
 #include "tools/historygenerator.h"
 
+#include <cmath>
+#include <cstdlib>
+
 namespace wrench {
 
 namespace {
@@ -199,6 +202,49 @@ QList<HistoryEntry> generate(int count)
         e.parameterSet = static_cast<quint8>(i % 12);
         e.schedulePreset = schedules[i % 9];
         e.referenceLength = static_cast<quint16>(2500 + (i % 50) * 10);
+        entries.append(e);
+    }
+    return entries;
+}
+
+QList<HistoryEntry> generateSeries(int count)
+{
+    constexpr int target = 12000; // hundredths of a newton metre
+    constexpr int tolerance = 40; // tenths of a percent
+    constexpr int limit = target * tolerance / 1000;
+    // A fixed linear congruential sequence; twelve uniform numbers summed
+    // are close enough to a normal distribution for a demo.
+    quint32 state = 20240101;
+    const auto uniform = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / static_cast<double>(1u << 24);
+    };
+    // Dates and durations as the mixed history has them.
+    const QList<HistoryEntry> dated = generate(count);
+    QList<HistoryEntry> entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        double normal = -6.0;
+        for (int k = 0; k < 12; ++k)
+            normal += uniform();
+        const HistoryEntry& when = dated[i];
+        HistoryEntry e;
+        e.year = when.year;
+        e.month = when.month;
+        e.day = when.day;
+        e.hour = when.hour;
+        e.minute = when.minute;
+        e.second = when.second;
+        e.duration = when.duration;
+        e.number = static_cast<quint16>(i % 65535 + 1);
+        e.torqueMode = 1;
+        e.targetTorque = target / 10;
+        e.tolerance = tolerance;
+        // Now and then a joint that went wrong.
+        const int outlier = i % 97 == 50 ? (i % 2 == 0 ? 600 : -650) : 0;
+        e.measuredTorque = static_cast<qint32>(target + std::lround(normal * 90.0) + outlier);
+        e.evaluation = std::abs(e.measuredTorque - target) <= limit ? 1 : 0;
+        e.referenceLength = 2500;
         entries.append(e);
     }
     return entries;

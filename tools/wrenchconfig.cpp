@@ -141,6 +141,9 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
                                                          "above) instead.", "file");
     const auto historyCount = option("history-count", "Generate <n> history records.", "n",
                                      number(history::DefaultCount));
+    const auto historySeries = option("history-series", "Generate a production series on one joint "
+                                                         "instead: torque measurements against "
+                                                         "120.0 Nm +/- 4 %, scattered about the target.");
     const auto historyFile = option("history-file", "Send the file's bytes as the history instead.",
                                     "file");
     const auto blockSize = option("block-size", "Data bytes per block (1..1024).", "n",
@@ -248,7 +251,8 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
         if (!readFile(parser.value(historyFile), MaxHistoryFile, config.history, result.text))
             return result;
     } else {
-        config.history = history::encode(history::generate(records));
+        config.history = history::encode(parser.isSet(historySeries) ? history::generateSeries(records)
+                                                                     : history::generate(records));
     }
     result.outcome = ParsedArguments::Run;
     return result;

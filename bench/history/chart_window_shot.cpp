@@ -2,7 +2,8 @@
 // it after a readout, and saves a picture of the whole window; for the
 // README's screenshots, under Xvfb or on the offscreen platform.
 //
-// chart_window_shot --out FILE [--records N] [--german]
+// chart_window_shot --out FILE [--records N] [--series] [--german]
+// --series: the production series of the simulated wrench's --history-series.
 
 #include "history/chartwindow.h"
 #include "tools/historygenerator.h"
@@ -24,7 +25,7 @@ int main(int argc, char* argv[])
     const QString count = value(QStringLiteral("--records"));
     const int records = count.isEmpty() ? 500 : count.toInt();
     if (out.isEmpty() || records <= 0) {
-        std::fprintf(stderr, "usage: chart_window_shot --out FILE [--records N] [--german]\n");
+        std::fprintf(stderr, "usage: chart_window_shot --out FILE [--records N] [--series] [--german]\n");
         return 2;
     }
     QTranslator german;
@@ -37,7 +38,10 @@ int main(int argc, char* argv[])
     }
 
     ChartWindow window(nullptr);
-    window.showRecords(wrench::history::encode(wrench::history::generate(records)), u',',
+    const bool series = arguments.contains(QStringLiteral("--series"));
+    window.showRecords(wrench::history::encode(series ? wrench::history::generateSeries(records)
+                                                      : wrench::history::generate(records)),
+                       u',',
                        QStringLiteral("Chart"));
     window.show();
     QApplication::processEvents();
