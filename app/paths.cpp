@@ -121,4 +121,9 @@ QString settingsFileInUse(const QString& startPath)
     return settingsLocation(startPath, isInstalledLayout(startPath), writable, userConfigFolder());
 }
 
+QString writableFolder(const QString& startPath)
+{
+    return programDirectory(settingsFileInUse(startPath));
+}
+
 } // namespace paths

@@ -63,5 +63,10 @@ QString userConfigFolder();
 // settingsLocation for the tool started as startPath, on this machine. The
 // configuration folder may not exist yet: writers create it first.
 QString settingsFileInUse(const QString& startPath);
+// The folder of settingsFileInUse, with a trailing separator: where the tool
+// writes its other files (the parameter descriptions, files the wrench
+// sends), so that an installed tool writes them into the user's folder and
+// not into the read-only program folder.
+QString writableFolder(const QString& startPath);
 
 } // namespace paths

@@ -66,7 +66,7 @@ QorbInifile::QorbInifile()
 
 void QorbInifile::setFileName(const QString& name, bool absolute)
 {
-    m_strTempFile = absolute ? name : paths::programDirectory(paths::startPath()) + name;
+    m_strTempFile = absolute ? name : paths::writableFolder(paths::startPath()) + name;
 }
 
 QByteArray QorbInifile::readRaw(const QString& section, const QString& key) const

@@ -91,6 +91,7 @@ TolvoTool::TolvoTool(QWidget* parent)
     readSetup();
 
     m_messageService.setIdentification(QStringLiteral("TLTERM"), QStringLiteral("V. 1.006"), QString());
+    m_messageService.setDownloadDirectory(paths::writableFolder(paths::startPath()));
     m_observer.start(this);
     refreshPortList();
     setOnline(false);

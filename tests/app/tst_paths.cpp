@@ -199,6 +199,8 @@ void TestPaths::layoutOnDisk()
     QCOMPARE(paths::resourceStyleFile(start), resources + QLatin1String("TolvoTool.sty"));
     QCOMPARE(paths::resourceImageDirectory(start), resources + QLatin1String("images") + QDir::separator());
     QCOMPARE(paths::settingsFileInUse(start), installed ? configSettings() : tree.path("bin/TolvoTool.ini"));
+    // The descriptions and the wrench's files go where the settings go.
+    QCOMPARE(paths::writableFolder(start).startsWith(tree.bin()), !installed);
 }
 
 void TestPaths::readOnlyPortableFolder()
