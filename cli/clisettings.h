@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// What tolvo-cli takes from the tool's settings file: the "PORTS" mapping, the
+// line speed and the reports' decimal separator. Nothing is written to it.
+struct CliSettings {
+    QString file;
+    int baudRate = 57600;
+    QChar decimalSeparator = u',';
+
+    // The given file, or the tool's own settings file beside this program;
+    // it also becomes the file of the port mapping.
+    static CliSettings load(const QString& givenFile);
+    // The tool's settings file for a program in this folder.
+    static QString toolSettingsFile(const QString& programDirectory);
+};
+
+// The port a run talks to: "COMn" (any letter case), or a device path, which
+// a COM name that maps to it stands for, else one a mapping of this run's own.
+class PortChoice
+{
+public:
+    // False, with the reason, for a name that is neither or a path that
+    // does not exist.
+    bool choose(const QString& port, QString& error);
+    int portNumber() const { return m_portNumber; }
+
+private:
+    bool mapPath(const QString& path, QString& error);
+
+    int m_portNumber = 0;
+    std::unique_ptr<QTemporaryDir> m_mappingFolder;
+};
