@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTranslator>
+
+#include <memory>
 
 namespace {
 
@@ -40,7 +43,18 @@ CliSettings CliSettings::load(const QString& givenFile)
     const QString separator =
         ini.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"), QStringLiteral(","), false);
     settings.decimalSeparator = separator.isEmpty() ? QChar() : separator.front();
+    // The window's default, when the file says nothing.
+    settings.language = ini.readString(setupSection, QStringLiteral("LANGUAGE"), QStringLiteral("GERMAN"), false);
     return settings;
+}
+
+bool CliSettings::installTranslation() const
+{
+    auto translator = std::make_unique<QTranslator>();
+    if (language != QLatin1String("GERMAN") || !paths::loadTranslation(*translator, QStringLiteral("TolvoTool_de")))
+        return false;
+    translator->setParent(QCoreApplication::instance());
+    return QCoreApplication::installTranslator(translator.release());
 }
 
 bool PortChoice::choose(const QString& port, QString& error)

@@ -7,11 +7,18 @@
 #include <memory>
 
 // What tolvo-cli takes from the tool's settings file: the "PORTS" mapping, the
-// line speed and the reports' decimal separator. Nothing is written to it.
+// line speed, the language and the reports' decimal separator. Nothing is
+// written to it.
 struct CliSettings {
     QString file;
     int baudRate = 57600;
     QChar decimalSeparator = u',';
+    QString language;
+
+    // The window's translation for the language set, so that the reports
+    // come out in the words the window saves them in. False when there is
+    // none to load (English, or the file is missing).
+    bool installTranslation() const;
 
     // The given file, or the tool's own settings file beside this program;
     // it also becomes the file of the port mapping.

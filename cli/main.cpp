@@ -1,6 +1,7 @@
 // tolvo-cli: the wrench's identification, history and parameters without a
 // window, for workshop scripts and quality systems.
 #include "cli/cliarguments.h"
+#include "cli/clilog.h"
 #include "cli/clisession.h"
 #include "cli/clisettings.h"
 #include "cli/commandoutput.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv)
     }
 
     const CliSettings settings = CliSettings::load(arguments.settingsFile);
+    if (!settings.installTranslation())
+        qCInfo(lcCli) << "reports in English; language" << settings.language;
     if (arguments.command == CliArguments::Command::Ports) {
         print(stdout, commandoutput::portsText());
         return exitStatus(ExitCode::Ok);

@@ -34,9 +34,10 @@ public:
         QString text = lines;
         return file.open(QIODevice::WriteOnly) && file.write(text.replace(QLatin1String("\n"), QLatin1String("\r\n")).toUtf8()) >= 0;
     }
-    bool mapWrench(const QString& extraSetup = QString()) const
+    // English unless setup names another language.
+    bool mapWrench(const QString& setup = QStringLiteral("LANGUAGE=ENGLISH\n")) const
     {
-        return writeSettings(QStringLiteral("[SETUP]\n") + extraSetup + QStringLiteral("[PORTS]\nCOM42=") + wrench.link
+        return writeSettings(QStringLiteral("[SETUP]\n") + setup + QStringLiteral("[PORTS]\nCOM42=") + wrench.link
                              + QLatin1Char('\n'));
     }
 

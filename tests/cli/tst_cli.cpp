@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <QTranslator>
 
 using namespace clitest;
 
@@ -99,12 +100,15 @@ void TestCli::historyFilesAreTheWindowsReports_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<int>("codeWrites");
 
-    QTest::newRow("as the window reads it") << QStringList() << QString() << 50 << 2 << QChar(u',') << 1;
+    const QString english = QStringLiteral("LANGUAGE=ENGLISH\n");
+    QTest::newRow("as the window reads it") << QStringList() << english << 50 << 2 << QChar(u',') << 1;
     QTest::newRow("faulty line, point, mode 1")
         << options("--history-count 200 --corrupt-every 50 --duplicate-every 7 --history-mode 1")
-        << QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.') << 1;
+        << english + QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.') << 1;
     QTest::newRow("service level already: no code")
-        << options("--access-level 3 --history-count 20") << QString() << 20 << 2 << QChar(u',') << 0;
+        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',') << 0;
+    // The window's default language.
+    QTest::newRow("German") << QStringList() << QString() << 50 << 2 << QChar(u',') << 1;
 }
 
 // Compared with the reports the window builds from the same records, which
@@ -137,11 +141,17 @@ void TestCli::historyFilesAreTheWindowsReports()
                          QStringLiteral("TW2000123")};
     settings.historyMode = historyMode;
     settings.decimalSeparator = separator;
+    QTranslator german;
+    if (!setup.contains(QLatin1String("ENGLISH"))) {
+        QVERIFY(german.load(QStringLiteral("TolvoTool_de"), qEnvironmentVariable("TOLVO_BIN_DIR")));
+        QCoreApplication::installTranslator(&german);
+    }
     HistoryReports expected = buildReports(block, settings, started);
     if (fileBytes(txt) != expected.text.toUtf8())
         expected = buildReports(block, settings, ended);
     QCOMPARE(fileBytes(txt), expected.text.toUtf8());
     QCOMPARE(fileBytes(csv), expected.csv.toUtf8());
+    QCoreApplication::removeTranslator(&german);
 
     // The JSON holds the records the reports hold, those with a number.
     QStringList numbers;
