@@ -32,12 +32,15 @@ QT_LOGGING_RULES turns them on (e.g. "tolvo.*=true").
 
 Options:
   --port P              the port of the wrench
-  --settings FILE       the settings file (default: TolvoTool.ini beside tolvo-cli)
+  --settings FILE       the settings file (default: the one TolvoTool uses, beside
+                        the programs or in ~/.config/TolvoTool in an installed tree)
   --timeout MS          the longest wait for an answer of the wrench (default 5000)
   --txt FILE            history: the text report
   --csv FILE            history: the CSV report
   --json                history: the records as JSON on stdout
-  --stats               history: the statistics of the readout on stdout
+  --stats               history: the statistics of the readout on stdout, the
+                        figures of the chart window (count, OK/NOK, mean,
+                        standard deviation, minimum, maximum, Cm, Cmk)
   -h, --help            this text
 )";
 

@@ -26,15 +26,15 @@ QString canonical(const QString& path)
 
 } // namespace
 
-QString CliSettings::toolSettingsFile(const QString& programDirectory)
+void CliSettings::actAsWindowProgram()
 {
-    return paths::settingsFile(programDirectory + QStringLiteral("TolvoTool"));
+    paths::setStartPath(paths::programDirectory(paths::startPath()) + QStringLiteral("TolvoTool"));
 }
 
 CliSettings CliSettings::load(const QString& givenFile)
 {
     CliSettings settings;
-    settings.file = givenFile.isEmpty() ? toolSettingsFile(paths::programDirectory(paths::startPath()))
+    settings.file = givenFile.isEmpty() ? paths::settingsFileInUse(paths::startPath())
                                         : QFileInfo(givenFile).absoluteFilePath();
     platform::setPortMappingFile(QFile::encodeName(settings.file).toStdString());
     QorbInifile ini;

@@ -20,11 +20,12 @@ struct CliSettings {
     // none to load (English, or the file is missing).
     bool installTranslation() const;
 
-    // The given file, or the tool's own settings file beside this program;
-    // it also becomes the file of the port mapping.
+    // Settings file, pictures and translation are looked for as the window
+    // program beside this one looks for them; call before load.
+    static void actAsWindowProgram();
+    // The given file, or the one the window program uses; it also becomes
+    // the file of the port mapping.
     static CliSettings load(const QString& givenFile);
-    // The tool's settings file for a program in this folder.
-    static QString toolSettingsFile(const QString& programDirectory);
 };
 
 // The port a run talks to: "COMn" (any letter case), or a device path, which

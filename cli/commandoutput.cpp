@@ -2,6 +2,7 @@
 
 #include "cli/historyoutput.h"
 #include "history/historysave.h"
+#include "history/historystats.h"
 #include "platform/ports.h"
 #include "protocol/toolconversation.h"
 
@@ -9,18 +10,6 @@
 #include <QFile>
 
 namespace commandoutput {
-
-namespace {
-
-// Seam for the statistics of a readout: they come with the chart window's
-// figures (history/historystats.h) and are not part of this program yet.
-bool statisticsText(QByteArrayView, QChar, QString& text)
-{
-    text = QStringLiteral("--stats: the statistics of a readout are not part of this build");
-    return false;
-}
-
-} // namespace
 
 QString portsText()
 {
@@ -71,14 +60,9 @@ ExitCode writeHistory(const CliSession::Result& result, const CliArguments& argu
     }
     if (arguments.json)
         out += QString::fromUtf8(historyoutput::recordsJson(result.history));
-    if (arguments.stats) {
-        QString statistics;
-        if (!statisticsText(result.history, settings.decimalSeparator, statistics)) {
-            error = statistics;
-            return ExitCode::Usage;
-        }
-        out += statistics;
-    }
+    // The figures the chart window shows beside the chart.
+    if (arguments.stats)
+        out += statsText(computeStats(measuredPoints(result.history)), settings.decimalSeparator);
     if (arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty() && !arguments.json && !arguments.stats)
         out += reports.text;
     return ExitCode::Ok;

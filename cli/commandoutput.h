@@ -18,8 +18,8 @@ QString portsText();
 QString identifyText(const CliSession::Result& result, const ParamDescriptions& descriptions);
 
 // The reports (written as the window's Save writes them), the records as
-// JSON, the statistics; the text report to out when nothing else is asked
-// for. Ok, or the code and one line saying why.
+// JSON, the statistics as the chart window shows them; the text report to
+// out when nothing else is asked for. Ok, or the code and one line saying why.
 ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
                       const CliSettings& settings, QString& out, QString& error);
 

@@ -68,6 +68,7 @@ int main(int argc, char** argv)
         return exitStatus(ExitCode::Ok);
     }
 
+    CliSettings::actAsWindowProgram();
     const CliSettings settings = CliSettings::load(arguments.settingsFile);
     if (!settings.installTranslation())
         qCInfo(lcCli) << "reports in English; language" << settings.language;

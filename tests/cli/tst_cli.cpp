@@ -3,6 +3,7 @@
 #include "clirun.h"
 
 #include "history/historyreports.h"
+#include "history/historystats.h"
 #include "platform/pseudoterminal.h"
 #include "tools/historygenerator.h"
 
@@ -130,7 +131,7 @@ void TestCli::historyFilesAreTheWindowsReports()
     const QDateTime started = QDateTime::currentDateTime();
     const CliRun run = folder.run({QStringLiteral("history"), QStringLiteral("--port"), QStringLiteral("COM42"),
                                    QStringLiteral("--txt"), txt, QStringLiteral("--csv"), csv,
-                                   QStringLiteral("--json")});
+                                   QStringLiteral("--json"), QStringLiteral("--stats")});
     const QDateTime ended = QDateTime::currentDateTime();
     QCOMPARE(run.err, QString()); // no bar: stderr is no terminal
     QCOMPARE(run.exitCode, 0);
@@ -151,6 +152,10 @@ void TestCli::historyFilesAreTheWindowsReports()
         expected = buildReports(block, settings, ended);
     QCOMPARE(fileBytes(txt), expected.text.toUtf8());
     QCOMPARE(fileBytes(csv), expected.csv.toUtf8());
+    // The JSON, then the figures of the chart window's statistics.
+    const qsizetype jsonEnd = run.out.indexOf(QStringLiteral("\n]\n")) + 3;
+    QVERIFY(jsonEnd > 3);
+    QCOMPARE(run.out.mid(jsonEnd), statsText(computeStats(measuredPoints(block)), separator));
     QCoreApplication::removeTranslator(&german);
 
     // The JSON holds the records the reports hold, those with a number.
@@ -160,7 +165,7 @@ void TestCli::historyFilesAreTheWindowsReports()
             numbers.append(QString::number(MeasurementRecord::at(block, i).number));
     }
     QStringList jsonNumbers;
-    for (const QJsonValue& record : QJsonDocument::fromJson(run.out.toUtf8()).array())
+    for (const QJsonValue& record : QJsonDocument::fromJson(run.out.left(jsonEnd).toUtf8()).array())
         jsonNumbers.append(record.toObject().value(QStringLiteral("number")).toString());
     QCOMPARE(jsonNumbers, numbers);
 

@@ -1,7 +1,9 @@
 // The window and tolvo-cli read the same simulated wrench, one after the
-// other, and save their reports: the files are the same, byte for byte.
+// other, and save their reports: the files are the same, byte for byte, and
+// tolvo-cli's statistics are the figures of the window's chart.
 #include "clirun.h"
 
+#include "history/chartwindow.h"
 #include "history/viewhistory.h"
 #include "tests/window/windowtest.h"
 
@@ -19,7 +21,25 @@ private slots:
 
 private:
     QString saveFromWindow(const QString& name, const QString& filter);
+    QStringList figuresOfTheChart();
 };
+
+// "name: value" of every figure the chart window shows.
+QStringList TestCliWindow::figuresOfTheChart()
+{
+    m_window->historyView()->slotShowChart();
+    auto* chart = m_window->historyView()->findChild<ChartWindow*>();
+    QStringList figures;
+    if (chart == nullptr)
+        return figures;
+    for (int row = 0;; ++row) {
+        const auto* name = chart->findChild<QLabel*>(QStringLiteral("figureName%1").arg(row));
+        const auto* value = chart->findChild<QLabel*>(QStringLiteral("figureValue%1").arg(row));
+        if (name == nullptr || value == nullptr)
+            return figures;
+        figures.append(name->text() + QStringLiteral(": ") + value->text());
+    }
+}
 
 QString TestCliWindow::saveFromWindow(const QString& name, const QString& filter)
 {
@@ -63,6 +83,8 @@ void TestCliWindow::sameFilesAsTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->historyView()->isReading(), clitest::RunMs);
     const QString windowTxt = saveFromWindow(QStringLiteral("window.txt"), QStringLiteral("(*.txt)"));
     const QString windowCsv = saveFromWindow(QStringLiteral("window.csv"), QStringLiteral("(*.csv)"));
+    const QStringList chartFigures = figuresOfTheChart();
+    QVERIFY(chartFigures.size() > 5);
     QTest::keyClick(m_window.get(), Qt::Key_F9);
     QVERIFY(!m_window->isOnline());
     QTRY_VERIFY_WITH_TIMEOUT(m_wrench->saw(QStringLiteral("ready "), 2), WaitMs);
@@ -73,11 +95,18 @@ void TestCliWindow::sameFilesAsTheWindow()
     cli.start(binDirectory() + QStringLiteral("/tolvo-cli"),
               {QStringLiteral("history"), QStringLiteral("--settings"), m_folder->settingsFile(),
                QStringLiteral("--port"), QStringLiteral("COM42"), QStringLiteral("--txt"), cliTxt,
-               QStringLiteral("--csv"), cliCsv});
+               QStringLiteral("--csv"), cliCsv, QStringLiteral("--stats")});
     QVERIFY(cli.waitForFinished(clitest::RunMs));
     const QDateTime cliDone = QDateTime::currentDateTime();
     QCOMPARE(cli.readAllStandardError(), QByteArray());
     QCOMPARE(cli.exitCode(), 0);
+
+    // Every figure beside the chart, then how they are computed.
+    const QStringList statistics = QString::fromLocal8Bit(cli.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QCOMPARE(statistics.size(), chartFigures.size() + 2);
+    for (qsizetype i = 0; i < chartFigures.size(); ++i)
+        QCOMPARE(statistics[i].simplified(), chartFigures[i]);
+    QVERIFY(statistics.last().isEmpty());
 
     QVERIFY(clitest::fileBytes(windowCsv).size() > 1000);
     QCOMPARE(clitest::fileBytes(cliCsv), clitest::fileBytes(windowCsv));
