@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace clitest {
 
@@ -53,6 +54,18 @@ public:
         result.exitCode = process.exitCode();
         result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
         result.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    }
+
+    // A run that connects, after which the wrench is ready again: it gives
+    // every new connection a fresh terminal behind its link.
+    CliRun runConnected(const QStringList& arguments)
+    {
+        const int ready = wrench.count(QStringLiteral("ready "));
+        CliRun result = run(arguments);
+        if (!QTest::qWaitFor([this, ready] { return wrench.saw(QStringLiteral("ready "), ready + 1); },
+                             testsupport::WrenchProcess::WaitMs))
+            result.err += QStringLiteral("the wrench did not come back after the run");
         return result;
     }
 

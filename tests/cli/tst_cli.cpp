@@ -74,8 +74,8 @@ void TestCli::identify()
         QCOMPARE(ports.exitCode, 0);
         QVERIFY2(ports.out.contains(QStringLiteral("COM42 ") + folder.wrench.link + QLatin1Char('\n')), qPrintable(ports.out));
     }
-    const CliRun run = folder.run({QStringLiteral("identify"), QStringLiteral("--port"),
-                                   byPath ? folder.wrench.link : QStringLiteral("COM42")});
+    const CliRun run = folder.runConnected({QStringLiteral("identify"), QStringLiteral("--port"),
+                                            byPath ? folder.wrench.link : QStringLiteral("COM42")});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QStringLiteral("identification: TOLVO TW-200;V 2.14;TW-200;CAL 2023-04\n"
@@ -88,8 +88,6 @@ void TestCli::identify()
                                      "101 Firmware version: FW 2.14.0\n"
                                      "103 Hardware version: HW 3.1\n"
                                      "135 Serial number: TW2000123\n"));
-    // The goodbye frees the wrench for the next connection.
-    QTRY_VERIFY_WITH_TIMEOUT(folder.wrench.saw(QStringLiteral("ready "), 2), testsupport::WrenchProcess::WaitMs);
 }
 
 void TestCli::historyFilesAreTheWindowsReports_data()
@@ -201,14 +199,14 @@ void TestCli::setThenGet()
     QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
     const QStringList port{QStringLiteral("--port"), QStringLiteral("COM42"), QString::number(id)};
 
-    const CliRun get = folder.run(QStringList{QStringLiteral("get")} + port);
+    const CliRun get = folder.runConnected(QStringList{QStringLiteral("get")} + port);
     QCOMPARE(get.err, QString());
     QCOMPARE(get.out, before + QLatin1Char('\n'));
-    const CliRun set = folder.run(QStringList{QStringLiteral("set")} + port + QStringList{written});
+    const CliRun set = folder.runConnected(QStringList{QStringLiteral("set")} + port + QStringList{written});
     QCOMPARE(set.err, QString());
     QCOMPARE(set.exitCode, 0);
     QCOMPARE(set.out, readBack + QLatin1Char('\n'));
-    QCOMPARE(folder.run(QStringList{QStringLiteral("get")} + port).out, readBack + QLatin1Char('\n'));
+    QCOMPARE(folder.runConnected(QStringList{QStringLiteral("get")} + port).out, readBack + QLatin1Char('\n'));
 }
 
 void TestCli::exitCodes_data()
