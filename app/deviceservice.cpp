@@ -1,11 +1,11 @@
 #include "app/deviceservice.h"
 
 #include "app/applog.h"
+#include "history/historyprogress.h"
 #include "params/paramids.h"
 #include "params/qorbpidman.h"
 #include "protocol/kapsmessage.h"
 
-#include <QStringList>
 
 #include <algorithm>
 #include <cstring>
@@ -16,26 +16,10 @@ static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
 
 namespace {
 
-constexpr std::uint32_t RecordBytes = 64;
-constexpr std::uint32_t LastBlockPercent = 101;
 // The announcement that ends the description list.
 constexpr int ListEndTransfer = 0;
 // Announced by a file download, which moves no progress bar.
 constexpr int FileTransfer = -1;
-
-// A text value ends at its first 0 byte or with the value.
-QString valueText(const QByteArray& value)
-{
-    return QString::fromLatin1(value.constData(),
-                               static_cast<qsizetype>(qstrnlen(value.constData(), static_cast<size_t>(value.size()))));
-}
-
-int firmwareKindOf(const QString& version)
-{
-    if (version.contains(QLatin1Char('B')))
-        return 1;
-    return version.contains(QLatin1Char('F')) ? 2 : 3;
-}
 
 } // namespace
 
@@ -242,37 +226,18 @@ void DeviceService::onParamValue(int id, const QByteArray& value)
 
 void DeviceService::keepIdentity(int id, const QByteArray& value)
 {
-    switch (id) {
-    case paramid::ListHeader:
-        if (m_paramServiceState != 0)
-            return;
-        m_paramServiceState = 1;
-        m_paramListHeader.fill(0);
-        std::memcpy(m_paramListHeader.data(), value.constData(),
-                    std::min(m_paramListHeader.size(), static_cast<size_t>(value.size())));
-        m_link.requestRecords(ParamListTransfer);
-        m_views.setParamProgressMaximum(paramListCount());
-        return;
-    case paramid::DeviceName:
-        m_deviceDesignation = valueText(value);
-        return;
-    case paramid::Firmware:
-        m_firmwareVersion = valueText(value);
-        m_firmwareKind = firmwareKindOf(m_firmwareVersion);
-        return;
-    case paramid::Hardware:
-        m_hardwareVersion = valueText(value);
-        return;
-    case paramid::HistoryMode:
-        if (!value.isEmpty())
-            m_historyMode = static_cast<std::uint8_t>(value[0]);
-        return;
-    case paramid::SerialNumber:
-        m_serialNumber = valueText(value);
-        return;
-    default:
+    if (id != paramid::ListHeader) {
+        m_identity.take(id, value);
         return;
     }
+    if (m_paramServiceState != 0)
+        return;
+    m_paramServiceState = 1;
+    m_paramListHeader.fill(0);
+    std::memcpy(m_paramListHeader.data(), value.constData(),
+                std::min(m_paramListHeader.size(), static_cast<size_t>(value.size())));
+    m_link.requestRecords(ParamListTransfer);
+    m_views.setParamProgressMaximum(paramListCount());
 }
 
 void DeviceService::onTransferStart(int number, int size)
@@ -281,7 +246,7 @@ void DeviceService::onTransferStart(int number, int size)
     if (number == HistoryTransfer) {
         m_historyState = 0;
         m_historyRefused = size == kaps::RefusedSize;
-        m_historyTotalRecords = m_historyRefused ? 0 : static_cast<std::uint32_t>(size) / RecordBytes;
+        m_historyTotalRecords = m_historyRefused ? 0 : historyprogress::recordsIn(size);
         m_historyLastPercent = 0;
     } else if (number == ListEndTransfer && m_paramServiceState == 1) {
         qCDebug(lcApp, "Param Service terminated...");
@@ -293,9 +258,9 @@ void DeviceService::onProgress(int received)
 {
     if (m_currentTransfer != HistoryTransfer || m_historyTotalRecords == 0)
         return;
-    m_historyLastPercent = static_cast<std::uint32_t>(received) / RecordBytes * 100U / m_historyTotalRecords + 1U;
+    m_historyLastPercent = historyprogress::percent(received, m_historyTotalRecords);
     m_views.setHistoryProgress(static_cast<int>(m_historyLastPercent));
-    if (m_historyLastPercent == LastBlockPercent)
+    if (m_historyLastPercent == historyprogress::LastBlockPercent)
         m_views.showHistoryProcessing();
 }
 
@@ -327,23 +292,12 @@ void DeviceService::onTransferEnd(const QByteArray& block)
 
 void DeviceService::onErrorReport(std::uint32_t groupAndCode, std::uint32_t errorClass, const QString& text)
 {
-    QStringList parts;
-    QString detail = text;
-    if (!text.isEmpty()) {
-        parts = text.split(QStringLiteral("@@"));
-        detail = parts.first();
-    }
-    if (detail.isEmpty())
-        detail = m_errorTexts.errorText(static_cast<int>(groupAndCode));
-
+    const QString detail = m_errorTexts.reportDetail(groupAndCode, text);
     QString message = tr("Group: %1\nCode: %2").arg(groupAndCode >> 16).arg(groupAndCode & 0xFFFFU);
     if (errorClass != 0)
         message += tr("\nClass: 0x%1").arg(errorClass, 8, 16, QLatin1Char('0'));
     if (!detail.isEmpty())
-        message += QLatin1String("\n\n") + QString(detail).replace(QLatin1String("\\n"), QLatin1String("\n"));
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        message.replace(QLatin1Char('#') + QString::number(i), parts[i]);
-
+        message += QLatin1String("\n\n") + detail;
     // The report answers the read: the queues go on behind the box.
     m_requestTimeout = 0;
     m_views.uncheckRefreshButtons();

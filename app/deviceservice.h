@@ -2,6 +2,7 @@
 
 #include "app/serviceports.h"
 #include "history/historyhost.h"
+#include "params/identityvalues.h"
 #include "protocol/frame/wire.h"
 #include "protocol/qorbpiderror.h"
 
@@ -71,14 +72,14 @@ public:
     int lastRequestedId() const { return m_lastRequestedId; }
     int lastSetId() const { return m_lastSetId; }
 
-    const QString& deviceDesignation() const { return m_deviceDesignation; }
-    const QString& firmwareVersion() const { return m_firmwareVersion; }
-    const QString& hardwareVersion() const { return m_hardwareVersion; }
-    const QString& serialNumber() const { return m_serialNumber; }
+    const QString& deviceDesignation() const { return m_identity.deviceName; }
+    const QString& firmwareVersion() const { return m_identity.firmwareVersion; }
+    const QString& hardwareVersion() const { return m_identity.hardwareVersion; }
+    const QString& serialNumber() const { return m_identity.serialNumber; }
     // 1 base version ("B"), 2 full version ("F"), 3 unknown; 0 before parameter 101.
-    int firmwareKind() const { return m_firmwareKind; }
-    int historyMode() const { return m_historyMode; }
-    void setHistoryMode(int mode) { m_historyMode = mode; }
+    int firmwareKind() const { return m_identity.firmwareKind; }
+    int historyMode() const { return m_identity.historyMode; }
+    void setHistoryMode(int mode) { m_identity.historyMode = mode; }
     int paramListCount() const;
 
 signals:
@@ -128,10 +129,5 @@ private:
     bool m_historyRefused = false;
 
     std::array<std::uint8_t, 8> m_paramListHeader{};
-    QString m_deviceDesignation;
-    QString m_firmwareVersion;
-    QString m_hardwareVersion;
-    QString m_serialNumber;
-    int m_firmwareKind = 0;
-    int m_historyMode = 3;
+    IdentityValues m_identity;
 };

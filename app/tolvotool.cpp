@@ -10,6 +10,7 @@
 #include "params/viewparam.h"
 #include "protocol/frame/parser.h"
 #include "protocol/frame/view.h"
+#include "protocol/toolconversation.h"
 #include "protocol/kapsmessage.h"
 #include "ui/styletemplate.h"
 #include "ui_tolvotool.h"
@@ -33,8 +34,6 @@ namespace {
 const QString setupSection = QStringLiteral("SETUP");
 const QString toolTitle = QStringLiteral("Tolvo-Tool - V. 1.006");
 
-// The wrench's "goodbye": no record and no parameter wanted any more.
-constexpr int GoodbyeId = 0xFFFF;
 // The answer to a wrench message whose box could not be shown.
 constexpr int NotShownAnswer = 0xFFFF;
 // Room kept below the scroll area for the button row.
@@ -90,7 +89,7 @@ TolvoTool::TolvoTool(QWidget* parent)
     m_setupDialog = new DlgSetup(this);
     readSetup();
 
-    m_messageService.setIdentification(QStringLiteral("TLTERM"), QStringLiteral("V. 1.006"), QString());
+    toolconversation::identifyAsTool(m_messageService);
     m_messageService.setDownloadDirectory(paths::writableFolder(paths::startPath()));
     m_observer.start(this);
     refreshPortList();
@@ -369,8 +368,7 @@ void TolvoTool::slotExit()
 
 void TolvoTool::stopLink()
 {
-    m_messageService.breakRecords();
-    m_messageService.requestData(GoodbyeId, 0);
+    toolconversation::sayGoodbye(m_messageService);
     closePort();
 }
 

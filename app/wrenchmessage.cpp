@@ -76,23 +76,3 @@ std::optional<WrenchMessage> parseWrenchMessage(const std::uint8_t* frame, std::
     message.message.replace(QLatin1String("\\n"), QLatin1String("\n"));
     return message;
 }
-
-DeviceIdentity splitIdentification(const QString& text)
-{
-    DeviceIdentity identity;
-    const qsizetype nameEnd = text.indexOf(QLatin1Char(';'));
-    if (nameEnd < 0) {
-        identity.name = text;
-        return identity;
-    }
-    identity.name = text.left(nameEnd);
-    const QString rest = text.mid(nameEnd + 1);
-    const qsizetype versionEnd = rest.indexOf(QLatin1Char(';'));
-    if (versionEnd < 0) {
-        identity.version = rest;
-        return identity;
-    }
-    identity.version = rest.left(versionEnd);
-    identity.extra = rest.mid(versionEnd + 1);
-    return identity;
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/toolconversation.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,12 +27,3 @@ struct WrenchMessage {
 // break. Nothing for a frame too short for its ID and type, or of a type
 // without a kind.
 std::optional<WrenchMessage> parseWrenchMessage(const std::uint8_t* frame, std::uint32_t frameLength);
-
-// The wrench's identification "name;version;extra", the extra keeping any
-// further ";".
-struct DeviceIdentity {
-    QString name;
-    QString version;
-    QString extra;
-};
-DeviceIdentity splitIdentification(const QString& text);

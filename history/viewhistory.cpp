@@ -3,6 +3,7 @@
 #include "history/chartwindow.h"
 #include "history/historyhost.h"
 #include "history/historysave.h"
+#include "params/accesslevel.h"
 #include "params/paramids.h"
 #include "params/qorbpidman.h"
 #include "ui/styletemplate.h"
@@ -10,15 +11,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QtEndian>
+
+#include <iterator>
 
 namespace {
-
-constexpr int ServiceLevel = 3;
-// Raises the wrench's access level to service level, as text for the model.
-const QString textAccessCode = QStringLiteral("720356");
-// Opens the stored history: sent as a 32-bit number before the first readout.
-constexpr quint32 readoutAccessCode = 583019;
 
 // Given again before every message and report.
 const QString reportStyle = QStringLiteral(
@@ -115,8 +111,7 @@ void ViewHistory::setIdleButtons()
 
 void ViewHistory::prepareReadList()
 {
-    queues().setReadIds({paramid::AccessLevel, paramid::HistoryMode, paramid::DeviceName, paramid::Firmware,
-                         paramid::Hardware, paramid::SerialNumber});
+    queues().setReadIds(QList<int>(std::begin(paramid::IdentityReads), std::end(paramid::IdentityReads)));
 }
 
 void ViewHistory::onParamValue(int pid, const char* bytes, int byteCount)
@@ -139,17 +134,16 @@ void ViewHistory::checkAccessLevel()
     QString value;
     QString unit;
     if (model() && model()->scalarValue(paramid::AccessLevel, value, unit, nullptr)
-        && value.toInt() >= ServiceLevel)
+        && accesslevel::isServiceLevel(value))
         return;
-    queueWrite(paramid::AccessLevel, textAccessCode, true);
+    queueWrite(paramid::AccessLevel, accesslevel::textCode(), true);
 }
 
 void ViewHistory::slotReadHistory()
 {
     if (m_accessCodePending) {
-        char code[4];
-        qToLittleEndian(readoutAccessCode, code);
-        host()->setParam(paramid::AccessLevel, code, 4, true);
+        const QByteArray code = accesslevel::readoutCode();
+        host()->setParam(paramid::AccessLevel, code.constData(), static_cast<int>(code.size()), true);
         m_accessCodePending = false;
     }
     clearReports();

@@ -9,4 +9,7 @@ constexpr int Firmware = 101;
 constexpr int Hardware = 103;
 constexpr int HistoryMode = 113;
 constexpr int SerialNumber = 135;
+
+// What is read on connecting and before each history readout, in this order.
+constexpr int IdentityReads[] = {AccessLevel, HistoryMode, DeviceName, Firmware, Hardware, SerialNumber};
 } // namespace paramid

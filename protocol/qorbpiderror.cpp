@@ -1,5 +1,7 @@
 #include "protocol/qorbpiderror.h"
 
+#include <QStringList>
+
 namespace {
 
 struct CodeText {
@@ -46,4 +48,16 @@ QString QorbPIDError::errorText(int code)
         }
     }
     return m_text;
+}
+
+QString QorbPIDError::reportDetail(std::uint32_t groupAndCode, const QString& reportText)
+{
+    const QStringList parts = reportText.split(QStringLiteral("@@"));
+    QString detail = parts.first();
+    if (detail.isEmpty())
+        detail = errorText(static_cast<int>(groupAndCode));
+    detail.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        detail.replace(QLatin1Char('#') + QString::number(i), parts[i]);
+    return detail;
 }

@@ -1,0 +1,71 @@
+#include "cli/commandoutput.h"
+
+#include "cli/historyoutput.h"
+#include "history/historysave.h"
+#include "history/historystats.h"
+#include "platform/ports.h"
+#include "protocol/toolconversation.h"
+
+#include <QDateTime>
+#include <QFile>
+
+namespace commandoutput {
+
+QString portsText()
+{
+    QString text;
+    for (const std::string& name : platform::availablePortNames()) {
+        const int number = std::stoi(name.substr(3));
+        text += QString::fromStdString(name) + QLatin1Char(' ')
+            + QFile::decodeName(platform::devicePathForPort(number).c_str()) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString identifyText(const CliSession::Result& result, const ParamDescriptions& descriptions)
+{
+    const DeviceIdentity identity = splitIdentification(result.identification);
+    QString text = QStringLiteral("identification: %1\nname: %2\nversion: %3\nextra: %4\n")
+                       .arg(result.identification, identity.name, identity.version, identity.extra);
+    for (const auto& [id, value] : result.identityTexts) {
+        const ParamRecord* description = descriptions.find(id);
+        text += QStringLiteral("%1 %2: %3").arg(id).arg(description->name, value);
+        if (!description->unit.isEmpty())
+            text += QLatin1Char(' ') + description->unit;
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
+                      const CliSettings& settings, QString& out, QString& error)
+{
+    if (result.history.isEmpty()) {
+        error = QStringLiteral("no data found: the wrench holds no history, nothing written");
+        return ExitCode::Ok;
+    }
+    const HistoryReports reports =
+        buildReports(result.history, historyoutput::reportSettings(result.identity, settings.decimalSeparator),
+                     QDateTime::currentDateTime());
+    const struct {
+        const QString& file;
+        const QString& report;
+    } files[] = {{arguments.txtFile, reports.text}, {arguments.csvFile, reports.csv}};
+    for (const auto& file : files) {
+        QString why;
+        if (!file.file.isEmpty() && !historysave::writeReport(file.file, file.report, why)) {
+            error = QStringLiteral("cannot write %1: %2").arg(file.file, why);
+            return ExitCode::WriteError;
+        }
+    }
+    if (arguments.json)
+        out += QString::fromUtf8(historyoutput::recordsJson(result.history));
+    // The figures the chart window shows beside the chart.
+    if (arguments.stats)
+        out += statsText(computeStats(measuredPoints(result.history)), settings.decimalSeparator);
+    if (arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty() && !arguments.json && !arguments.stats)
+        out += reports.text;
+    return ExitCode::Ok;
+}
+
+} // namespace commandoutput

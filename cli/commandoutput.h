@@ -1,0 +1,26 @@
+#pragma once
+
+#include "cli/cliarguments.h"
+#include "cli/clisession.h"
+#include "cli/clisettings.h"
+#include "cli/exitcode.h"
+
+#include <QString>
+
+// What the commands print and write once the wrench has answered.
+namespace commandoutput {
+
+// "COMn <path>" per port present, in COM-number order.
+QString portsText();
+
+// The identification, split, then "ID name: value unit" per identity
+// parameter as its description shows it.
+QString identifyText(const CliSession::Result& result, const ParamDescriptions& descriptions);
+
+// The reports (written as the window's Save writes them), the records as
+// JSON, the statistics as the chart window shows them; the text report to
+// out when nothing else is asked for. Ok, or the code and one line saying why.
+ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
+                      const CliSettings& settings, QString& out, QString& error);
+
+} // namespace commandoutput

@@ -1,0 +1,105 @@
+// tolvo-cli: the wrench's identification, history and parameters without a
+// window, for workshop scripts and quality systems.
+#include "cli/cliarguments.h"
+#include "cli/clilog.h"
+#include "cli/clisession.h"
+#include "cli/clisettings.h"
+#include "cli/commandoutput.h"
+#include "cli/progressbar.h"
+#include "cli/wrenchclient.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+int failWith(ExitCode code, const QString& error)
+{
+    print(stderr, QStringLiteral("tolvo-cli: %1\n").arg(error));
+    return exitStatus(code);
+}
+
+CliSession::Result runSession(const CliArguments& arguments, const CliSettings& settings, int portNumber,
+                              ParamDescriptions& descriptions)
+{
+    WrenchClient client(arguments.timeoutMs);
+    CliSession session(client);
+    ProgressBar bar(stderr);
+    QObject::connect(&session, &CliSession::progress, &session, [&bar](int percent) { bar.show(percent); });
+    QObject::connect(&session, &CliSession::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    CliSession::Request request;
+    request.command = arguments.sessionCommand();
+    request.portNumber = portNumber;
+    request.baudRate = settings.baudRate;
+    request.paramId = arguments.paramId;
+    request.value = arguments.value;
+    session.start(request);
+    QCoreApplication::exec();
+    bar.end();
+    descriptions = session.descriptions();
+    return session.result();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tolvo-cli"));
+    // stderr is for the one line that says why a run failed: a damaged frame
+    // sent again is no failure. QT_LOGGING_RULES still turns diagnostics on.
+    QLoggingCategory::setFilterRules(QStringLiteral("tolvo.*.debug=false\ntolvo.*.info=false\ntolvo.*.warning=false"));
+
+    CliArguments arguments;
+    QString error;
+    if (!arguments.parse(QCoreApplication::arguments(), error))
+        return failWith(ExitCode::Usage, error);
+    if (arguments.command == CliArguments::Command::Help) {
+        print(stdout, CliArguments::helpText());
+        return exitStatus(ExitCode::Ok);
+    }
+
+    CliSettings::actAsWindowProgram();
+    const CliSettings settings = CliSettings::load(arguments.settingsFile);
+    if (!settings.installTranslation())
+        qCInfo(lcCli) << "reports in English; language" << settings.language;
+    if (arguments.command == CliArguments::Command::Ports) {
+        print(stdout, commandoutput::portsText());
+        return exitStatus(ExitCode::Ok);
+    }
+    PortChoice port;
+    if (!port.choose(arguments.port, error))
+        return failWith(ExitCode::NoPort, error);
+
+    ParamDescriptions descriptions;
+    const CliSession::Result result = runSession(arguments, settings, port.portNumber(), descriptions);
+    if (result.code != ExitCode::Ok)
+        return failWith(result.code, QStringLiteral("%1: %2").arg(arguments.port, result.error));
+
+    QString out;
+    ExitCode code = ExitCode::Ok;
+    switch (arguments.command) {
+    case CliArguments::Command::Identify:
+        out = commandoutput::identifyText(result, descriptions);
+        break;
+    case CliArguments::Command::History:
+        code = commandoutput::writeHistory(result, arguments, settings, out, error);
+        break;
+    default:
+        out = result.value + QLatin1Char('\n');
+        break;
+    }
+    print(stdout, out);
+    if (!error.isEmpty())
+        return failWith(code, error);
+    return exitStatus(code);
+}

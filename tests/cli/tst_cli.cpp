@@ -1,0 +1,283 @@
+// tolvo-cli end to end: the real program against the simulated wrench on a
+// pseudo-terminal, with real settings and report files.
+#include "clirun.h"
+
+#include "history/historyreports.h"
+#include "history/historystats.h"
+#include "platform/pseudoterminal.h"
+#include "tools/historygenerator.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTranslator>
+
+using namespace clitest;
+
+namespace {
+
+const QString historyRequest = QStringLiteral("52 52 51 FF F0");
+// 583019, least significant byte first, written to parameter 5.
+const QString readoutCodeWrite = QStringLiteral("44 53 50 00 05 00 04 6B E5 08 00");
+
+int framesWith(const testsupport::WrenchProcess& wrench, const QString& bytes)
+{
+    int found = 0;
+    for (const QStringList& frame : wrench.frames())
+        found += frame[0] == QLatin1String("rx") && frame.join(QLatin1Char(' ')).contains(bytes) ? 1 : 0;
+    return found;
+}
+
+QStringList options(const char* text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void identify_data();
+    void identify();
+    void historyFilesAreTheWindowsReports_data();
+    void historyFilesAreTheWindowsReports();
+    void setThenGet_data();
+    void setThenGet();
+    void exitCodes_data();
+    void exitCodes();
+};
+
+void TestCli::identify_data()
+{
+    QTest::addColumn<bool>("byPath");
+    QTest::addColumn<bool>("mapped");
+    QTest::newRow("COM name") << false << true;
+    QTest::newRow("the mapped path") << true << true;
+    QTest::newRow("a path no COM name maps to") << true << false;
+}
+
+void TestCli::identify()
+{
+    QFETCH(bool, byPath);
+    QFETCH(bool, mapped);
+    CliFolder folder;
+    QVERIFY(mapped ? folder.mapWrench() : folder.writeSettings(QStringLiteral("[SETUP]\n")));
+    QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
+
+    if (mapped) {
+        const CliRun ports = folder.run({QStringLiteral("ports")});
+        QCOMPARE(ports.exitCode, 0);
+        QVERIFY2(ports.out.contains(QStringLiteral("COM42 ") + folder.wrench.link + QLatin1Char('\n')), qPrintable(ports.out));
+    }
+    const CliRun run = folder.runConnected({QStringLiteral("identify"), QStringLiteral("--port"),
+                                            byPath ? folder.wrench.link : QStringLiteral("COM42")});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QStringLiteral("identification: TOLVO TW-200;V 2.14;TW-200;CAL 2023-04\n"
+                                     "name: TOLVO TW-200\n"
+                                     "version: V 2.14\n"
+                                     "extra: TW-200;CAL 2023-04\n"
+                                     "5 Access level: 1\n"
+                                     "113 History mode: 2\n"
+                                     "100 Device name: TOLVO TW-200\n"
+                                     "101 Firmware version: FW 2.14.0\n"
+                                     "103 Hardware version: HW 3.1\n"
+                                     "135 Serial number: TW2000123\n"));
+}
+
+void TestCli::historyFilesAreTheWindowsReports_data()
+{
+    QTest::addColumn<QStringList>("wrenchOptions");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("historyMode");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<int>("codeWrites");
+
+    const QString english = QStringLiteral("LANGUAGE=ENGLISH\n");
+    QTest::newRow("as the window reads it") << QStringList() << english << 50 << 2 << QChar(u',') << 1;
+    QTest::newRow("faulty line, point, mode 1")
+        << options("--history-count 200 --corrupt-every 50 --duplicate-every 7 --history-mode 1")
+        << english + QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.') << 1;
+    QTest::newRow("service level already: no code")
+        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',') << 0;
+    // The window's default language.
+    QTest::newRow("German") << QStringList() << QString() << 50 << 2 << QChar(u',') << 1;
+}
+
+// Compared with the reports the window builds from the same records, which
+// the window's own readout test compares with the files its Save writes.
+void TestCli::historyFilesAreTheWindowsReports()
+{
+    QFETCH(QStringList, wrenchOptions);
+    QFETCH(QString, setup);
+    QFETCH(int, records);
+    QFETCH(int, historyMode);
+    QFETCH(QChar, separator);
+    QFETCH(int, codeWrites);
+    CliFolder folder;
+    QVERIFY(folder.mapWrench(setup));
+    QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
+
+    const QString txt = folder.filePath(QStringLiteral("report.txt"));
+    const QString csv = folder.filePath(QStringLiteral("report.csv"));
+    const QDateTime started = QDateTime::currentDateTime();
+    const CliRun run = folder.run({QStringLiteral("history"), QStringLiteral("--port"), QStringLiteral("COM42"),
+                                   QStringLiteral("--txt"), txt, QStringLiteral("--csv"), csv,
+                                   QStringLiteral("--json"), QStringLiteral("--stats")});
+    const QDateTime ended = QDateTime::currentDateTime();
+    QCOMPARE(run.err, QString()); // no bar: stderr is no terminal
+    QCOMPARE(run.exitCode, 0);
+
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
+    ReportSettings settings;
+    settings.identity = {QStringLiteral("TOLVO TW-200"), QStringLiteral("FW 2.14.0"), QStringLiteral("HW 3.1"),
+                         QStringLiteral("TW2000123")};
+    settings.historyMode = historyMode;
+    settings.decimalSeparator = separator;
+    QTranslator german;
+    if (!setup.contains(QLatin1String("ENGLISH"))) {
+        QVERIFY(german.load(QStringLiteral("TolvoTool_de"), qEnvironmentVariable("TOLVO_BIN_DIR")));
+        QCoreApplication::installTranslator(&german);
+    }
+    HistoryReports expected = buildReports(block, settings, started);
+    if (fileBytes(txt) != expected.text.toUtf8())
+        expected = buildReports(block, settings, ended);
+    QCOMPARE(fileBytes(txt), expected.text.toUtf8());
+    QCOMPARE(fileBytes(csv), expected.csv.toUtf8());
+    // The JSON, then the figures of the chart window's statistics.
+    const qsizetype jsonEnd = run.out.indexOf(QStringLiteral("\n]\n")) + 3;
+    QVERIFY(jsonEnd > 3);
+    QCOMPARE(run.out.mid(jsonEnd), statsText(computeStats(measuredPoints(block)), separator));
+    QCoreApplication::removeTranslator(&german);
+
+    // The JSON holds the records the reports hold, those with a number.
+    QStringList numbers;
+    for (qsizetype i = 0; i < MeasurementRecord::countIn(block); ++i) {
+        if (!MeasurementRecord::at(block, i).isEmpty())
+            numbers.append(QString::number(MeasurementRecord::at(block, i).number));
+    }
+    QStringList jsonNumbers;
+    for (const QJsonValue& record : QJsonDocument::fromJson(run.out.left(jsonEnd).toUtf8()).array())
+        jsonNumbers.append(record.toObject().value(QStringLiteral("number")).toString());
+    QCOMPARE(jsonNumbers, numbers);
+
+    QCOMPARE(framesWith(folder.wrench, readoutCodeWrite), codeWrites);
+    QCOMPARE(framesWith(folder.wrench, historyRequest), 1);
+}
+
+void TestCli::setThenGet_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("readBack");
+
+    QTest::newRow("history mode") << 113 << "2" << "1" << "1";
+    QTest::newRow("one decimal") << 203 << "125.0" << "150" << "150.0";
+    QTest::newRow("signed") << 201 << "-5" << "7" << "+7";
+    QTest::newRow("float") << 207 << "1.025" << "1.5" << "1.500";
+    QTest::newRow("character") << 202 << "A" << "N" << "N";
+    QTest::newRow("table") << 212 << "-1.5;0.0;1.2\n0.7;-0.3;-25.0" << "1;2;3;4;5;-6.5"
+                           << "1.0;2.0;3.0\n4.0;5.0;-6.5";
+}
+
+// Writing needs service level: it is raised as the window raises it.
+void TestCli::setThenGet()
+{
+    QFETCH(int, id);
+    QFETCH(QString, before);
+    QFETCH(QString, written);
+    QFETCH(QString, readBack);
+    CliFolder folder;
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
+    const QStringList port{QStringLiteral("--port"), QStringLiteral("COM42"), QString::number(id)};
+
+    const CliRun get = folder.runConnected(QStringList{QStringLiteral("get")} + port);
+    QCOMPARE(get.err, QString());
+    QCOMPARE(get.out, before + QLatin1Char('\n'));
+    const CliRun set = folder.runConnected(QStringList{QStringLiteral("set")} + port + QStringList{written});
+    QCOMPARE(set.err, QString());
+    QCOMPARE(set.exitCode, 0);
+    QCOMPARE(set.out, readBack + QLatin1Char('\n'));
+    QCOMPARE(folder.runConnected(QStringList{QStringLiteral("get")} + port).out, readBack + QLatin1Char('\n'));
+}
+
+void TestCli::exitCodes_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "{port}" and "{folder}" are filled in
+    QTest::addColumn<QString>("behind");         // "wrench", "nobody" or "" for no port at all
+    QTest::addColumn<QStringList>("wrenchOptions");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+
+    const QString wrench = QStringLiteral("wrench");
+    QTest::newRow("unknown command") << options("frob") << QString() << QStringList() << 2 << "unknown command";
+    QTest::newRow("no port option") << options("get 5") << QString() << QStringList() << 2 << "needs --port";
+    QTest::newRow("no parameter ID") << options("get --port COM42 five") << QString() << QStringList() << 2
+                                     << "no parameter ID";
+    QTest::newRow("report for get") << options("get --port COM42 5 --txt x") << QString() << QStringList() << 2
+                                    << "belong to history";
+    QTest::newRow("value of the wrong type") << options("set --port {port} 113 abc") << wrench << QStringList()
+                                             << 2 << "no valid value";
+    QTest::newRow("COM name without a port") << options("identify --port COM200") << QString() << QStringList()
+                                             << 3 << "cannot be opened";
+    QTest::newRow("path that does not exist")
+        << options("identify --port {folder}/none/tty") << QString() << QStringList() << 3 << "no such port";
+    QTest::newRow("nobody behind the port") << options("identify --timeout 300 --port {port}")
+                                            << QStringLiteral("nobody") << QStringList() << 4 << "identification";
+    QTest::newRow("wrench deaf to the identification")
+        << options("identify --timeout 300 --port {port}") << wrench << options("--no-ver-answer") << 4
+        << "no answer";
+    QTest::newRow("value above the limit") << options("set --port {port} 113 9") << wrench << QStringList() << 5
+                                           << "exceeds max value";
+    QTest::newRow("read-only parameter") << options("set --port {port} 101 X") << wrench << QStringList() << 5
+                                         << "Service level";
+    QTest::newRow("parameter not described") << options("get --port {port} 9999") << wrench << QStringList() << 5
+                                             << "describes no parameter 9999";
+    QTest::newRow("base version keeps no history")
+        << options("history --port {port}") << wrench << options("--firmware B-1.0") << 5 << "base version";
+    // A regular file where a folder would be: no user may write there.
+    QTest::newRow("report path under a file")
+        << options("history --port {port} --csv {folder}/TolvoTool.ini/report.csv") << wrench << QStringList() << 6
+        << "cannot write";
+}
+
+void TestCli::exitCodes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, behind);
+    QFETCH(QStringList, wrenchOptions);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    CliFolder folder;
+    platform::PseudoTerminal deaf;
+    QString port = folder.wrench.link;
+    if (behind == QLatin1String("wrench")) {
+        QVERIFY(folder.mapWrench());
+        QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
+    } else {
+        port = folder.filePath(QStringLiteral("deaf"));
+        QVERIFY2(deaf.open(QFile::encodeName(port).toStdString()), deaf.error().c_str());
+        QVERIFY(folder.writeSettings(QStringLiteral("[PORTS]\nCOM42=") + port + QLatin1Char('\n')));
+    }
+    arguments.replaceInStrings(QStringLiteral("{port}"), port);
+    arguments.replaceInStrings(QStringLiteral("{folder}"), folder.dir.path());
+
+    const CliRun run = folder.run(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, QString());
+    // One line, saying why.
+    QVERIFY2(run.err.startsWith(QStringLiteral("tolvo-cli: ")) && run.err.count(QLatin1Char('\n')) == 1
+                 && run.err.endsWith(QLatin1Char('\n')) && run.err.contains(error),
+             qPrintable(run.err));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

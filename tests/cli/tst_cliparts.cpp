@@ -1,0 +1,152 @@
+// tolvo-cli's parts: the link's time-out driven tick by tick, and parameter
+// values through their descriptions.
+#include "cli/paramdescriptions.h"
+#include "cli/wrenchclient.h"
+#include "params/paramattr.h"
+#include "platform/ports.h"
+#include "platform/profile.h"
+#include "platform/pseudoterminal.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace paramattr;
+
+namespace {
+
+ParamRecord described(quint8 type, quint32 rowCount, quint32 columnCount, quint32 info, const QByteArray& value)
+{
+    ParamRecord record;
+    record.flags = ParamRecord::HasPid | ParamRecord::HasAttr | ParamRecord::HasInfo | ParamRecord::HasValue;
+    record.pid = 300;
+    record.attr = makeAttr(type, rowCount, columnCount);
+    record.info = info;
+    record.value = value;
+    return record;
+}
+
+} // namespace
+
+class TestCliParts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeoutRunsOutTickByTick();
+    void requestWithoutPortEndsAtOnce();
+    void valueTexts_data();
+    void valueTexts();
+    void refusedTexts_data();
+    void refusedTexts();
+};
+
+// Nobody behind the terminal: the identification is never answered.
+void TestCliParts::timeoutRunsOutTickByTick()
+{
+    QTemporaryDir folder;
+    platform::PseudoTerminal deaf;
+    const QString link = folder.filePath(QStringLiteral("deaf"));
+    QVERIFY2(deaf.open(QFile::encodeName(link).toStdString()), deaf.error().c_str());
+    const std::string settings = QFile::encodeName(folder.filePath(QStringLiteral("ports.ini"))).toStdString();
+    QVERIFY(platform::writeProfileString(settings, "PORTS", "COM42", QFile::encodeName(link).toStdString()));
+    platform::setPortMappingFile(settings);
+
+    constexpr int Ticks = 4;
+    WrenchClient client(Ticks * WrenchClient::TickMs);
+    QList<WrenchClient::Reply> replies;
+    QVERIFY(client.open(42, 57600, [&replies](const WrenchClient::Reply& reply) { replies.append(reply); }));
+    for (int tick = 1; tick < Ticks; ++tick)
+        client.tick();
+    QVERIFY(replies.isEmpty());
+    QVERIFY(client.busy());
+    client.tick();
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(replies[0].outcome, WrenchClient::Outcome::TimedOut);
+    QVERIFY(!client.busy());
+    // Ended exactly once.
+    client.tick();
+    QCOMPARE(replies.size(), 1);
+    client.close();
+    platform::setPortMappingFile(std::string());
+}
+
+void TestCliParts::requestWithoutPortEndsAtOnce()
+{
+    WrenchClient client(1000);
+    QList<WrenchClient::Outcome> outcomes;
+    client.readParam(5, [&outcomes](const WrenchClient::Reply& reply) { outcomes.append(reply.outcome); });
+    QCOMPARE(outcomes, QList<WrenchClient::Outcome>{WrenchClient::Outcome::PortLost});
+    QVERIFY(!client.busy());
+}
+
+void TestCliParts::valueTexts_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("info");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("u16, one decimal") << int(TypeU16) << 1 << 1 << 1 << QByteArray::fromHex("e204") << "125.0";
+    QTest::newRow("s8") << int(TypeS8) << 1 << 1 << 0 << QByteArray::fromHex("fb") << "-5";
+    QTest::newRow("u8 hexadecimal") << int(TypeU8) << 1 << 1 << 0x08 << QByteArray::fromHex("c8") << "0xC8";
+    QTest::newRow("text, padded") << int(TypeChar) << 1 << 6 << 0 << QByteArray("AB\0\0\0\0", 6) << "AB";
+    QTest::newRow("s16 table") << int(TypeS16) << 2 << 2 << 1 << QByteArray::fromHex("f1ff0c000700faff")
+                               << "-1.5;1.2\n0.7;-0.6";
+}
+
+// Shown as the parameter model shows them, and read back to the same bytes.
+void TestCliParts::valueTexts()
+{
+    QFETCH(int, type);
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(int, info);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const ParamRecord description = described(static_cast<quint8>(type), static_cast<quint32>(rows),
+                                              static_cast<quint32>(columns), static_cast<quint32>(info), bytes);
+    QString shown;
+    QVERIFY(ParamDescriptions::format(description, bytes, shown));
+    QCOMPARE(shown, text);
+    QByteArray encoded;
+    QString error;
+    QVERIFY2(ParamDescriptions::encode(description, QString(text).replace(QLatin1Char('\n'), QLatin1Char(';')),
+                                       encoded, error),
+             qPrintable(error));
+    QCOMPARE(encoded.toHex(), bytes.toHex());
+    QVERIFY(!ParamDescriptions::format(description, bytes.left(bytes.size() - 1), shown));
+}
+
+void TestCliParts::refusedTexts_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("above the type") << int(TypeU8) << 1 << "256" << "no valid value";
+    QTest::newRow("no number") << int(TypeU16) << 1 << "ten" << "no valid value";
+    QTest::newRow("text too long") << int(TypeChar) << 4 << "ABCDE" << "at most 4 characters";
+    QTest::newRow("cells missing") << int(TypeU16) << 3 << "1;2" << "takes 3 values";
+    QTest::newRow("unknown type") << 0x77 << 1 << "1" << "no known value type";
+}
+
+void TestCliParts::refusedTexts()
+{
+    QFETCH(int, type);
+    QFETCH(int, columns);
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    const ParamRecord description =
+        described(static_cast<quint8>(type), 1, static_cast<quint32>(columns), 0, QByteArray());
+    QByteArray encoded;
+    QString why;
+    QVERIFY(!ParamDescriptions::encode(description, text, encoded, why));
+    QVERIFY2(why.contains(error), qPrintable(why));
+}
+
+QTEST_GUILESS_MAIN(TestCliParts)
+#include "tst_cliparts.moc"
