@@ -160,12 +160,14 @@ void TestHistoryReadout::readAndSave()
     QCOMPARE(m_askedToSave, 0);
 
     readHistory();
-    const HistoryReports expected = expectedReports(wrench::history::DefaultCount);
-    QCOMPARE(shownText(), expected.text);
-    QCOMPARE(view()->reports().csv, expected.csv);
+    const HistoryReports first = expectedReports(wrench::history::DefaultCount);
+    QCOMPARE(shownText(), first.text);
+    QCOMPARE(view()->reports().csv, first.csv);
     // The 4-byte code first, once per connection, then the request.
     readHistory();
-    QCOMPARE(shownText(), expectedReports(wrench::history::DefaultCount).text);
+    // The second readout's header may name the next minute.
+    const HistoryReports expected = expectedReports(wrench::history::DefaultCount);
+    QCOMPARE(shownText(), expected.text);
     const QList<qsizetype> codes = framesWith(*m_wrench, "rx", readoutCodeWrite);
     const QList<qsizetype> requests = framesWith(*m_wrench, "rx", historyRequest);
     QCOMPARE(codes.size(), 1);
