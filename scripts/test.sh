@@ -100,6 +100,9 @@ package() {
         "$scratch/root/usr/bin/TolvoTool" --check-install | tee "$scratch/installed.txt"
     grep -qx "layout: installed" "$scratch/installed.txt"
     grep -qx "settings file: $scratch/home/.config/TolvoTool/TolvoTool.ini" "$scratch/installed.txt"
+    # The command-line program runs from the package too, without a display.
+    env -u DISPLAY HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
+        "$scratch/root/usr/bin/tolvo-cli" ports >/dev/null
 
     cmake --install build --prefix "$scratch/portable" >/dev/null
     QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="*.debug=false" "$scratch/portable/TolvoTool" --check-install | tee "$scratch/portable.txt"
