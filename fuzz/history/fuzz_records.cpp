@@ -2,14 +2,17 @@
 // reports. The block is copied into a buffer of exactly its size, so that any
 // read past it is reported, and the reports are checked for their shape: one
 // CSV row per non-empty record with a fixed field count, and the text report
-// agreeing with the CSV in its count of records.
+// agreeing with the CSV in its count of records. The statistics of the same
+// block are checked for consistent counts and finite figures in order.
 //
 // Input: [history mode, decimal separator, block bytes...].
 
 #include "history/historyreports.h"
+#include "history/historystats.h"
 
 #include <QStringList>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -20,6 +23,29 @@ void check(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+bool finite(const std::optional<double>& figure)
+{
+    return !figure || std::isfinite(*figure);
+}
+
+void checkStats(QByteArrayView bytes, qsizetype filled)
+{
+    const QList<MeasuredPoint> points = measuredPoints(bytes);
+    check(points.size() == filled);
+    const HistoryStats stats = computeStats(points);
+    check(stats.count == filled && stats.okCount + stats.notOkCount <= stats.count);
+    check(stats.sampleCount + stats.excludedCount == stats.count);
+    check(finite(stats.mean) && finite(stats.standardDeviation) && finite(stats.cm) && finite(stats.cmk));
+    if (stats.mean) {
+        // The mean of finite values lies between them, up to rounding.
+        const double slack = 1e-9 * (std::abs(*stats.minimum) + std::abs(*stats.maximum) + 1);
+        check(*stats.minimum - slack <= *stats.mean && *stats.mean <= *stats.maximum + slack);
+    }
+    check(!stats.standardDeviation || *stats.standardDeviation >= 0);
+    const QStringList csv = statsCsv(stats, u',').split(u'\n');
+    check(csv.size() == 3 && csv.last().isEmpty() && csv[0].count(u';') == csv[1].count(u';'));
 }
 
 } // namespace
@@ -56,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (qsizetype row = 1; row <= filled; ++row)
         check(rows.at(row).split(u';').size() == fields);
     check(reports.text.count(QStringLiteral("MEASUREMENT")) == filled);
+    checkStats(bytes, filled);
     return 0;
 }
