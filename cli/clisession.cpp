@@ -162,13 +162,13 @@ void CliSession::readHistory()
              QStringLiteral("firmware version \"%1\" unknown, no readout").arg(m_result.identity.firmwareVersion));
         return;
     }
-    if (atServiceLevel()) {
-        requestHistory();
-        return;
-    }
-    m_client.writeParam(paramid::AccessLevel, accesslevel::readoutCode(), [this](const Reply& reply) {
-        if (!failed(reply, QStringLiteral("access code")))
-            requestHistory();
+    // As the window's first Read of a connection: the 4-byte code whatever
+    // the level, then the request.
+    raiseAccessLevel([this] {
+        m_client.writeParam(paramid::AccessLevel, accesslevel::readoutCode(), [this](const Reply& reply) {
+            if (!failed(reply, QStringLiteral("access code")))
+                requestHistory();
+        });
     });
 }
 
@@ -209,23 +209,27 @@ void CliSession::writeValue()
         fail(ExitCode::Usage, error);
         return;
     }
-    const auto write = [this, id, value] {
+    raiseAccessLevel([this, id, value] {
         m_client.writeParam(id, value, [this, id](const Reply& reply) {
             if (!failed(reply, QStringLiteral("parameter %1").arg(id)))
                 readValue(id);
         });
-    };
-    // Raised as the window raises it on connecting: the text code, encoded
-    // by the access parameter's own description.
+    });
+}
+
+void CliSession::raiseAccessLevel(std::function<void()> then)
+{
+    // The text code, encoded by the access parameter's own description.
     const ParamRecord* access = m_descriptions.find(paramid::AccessLevel);
     QByteArray code;
+    QString error;
     if (atServiceLevel() || access == nullptr
         || !ParamDescriptions::encode(*access, accesslevel::textCode(), code, error)) {
-        write();
+        then();
         return;
     }
-    m_client.writeParam(paramid::AccessLevel, code, [this, write](const Reply& reply) {
+    m_client.writeParam(paramid::AccessLevel, code, [this, then](const Reply& reply) {
         if (!failed(reply, QStringLiteral("access code")))
-            write();
+            then();
     });
 }

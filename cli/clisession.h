@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // One run of tolvo-cli against the wrench, in the order the window talks to
 // it: identification, the description download, the identity parameters
 // (access level, history mode, device texts), then what the command wants.
@@ -66,6 +68,8 @@ private:
     void requestHistory();
     void readValue(int id);
     void writeValue();
+    // Raises the access level as the window does on connecting, then goes on.
+    void raiseAccessLevel(std::function<void()> then);
 
     bool atServiceLevel() const;
     const ParamRecord* describedOrFail(int id);

@@ -11,6 +11,20 @@
 
 namespace commandoutput {
 
+QString withoutControls(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0))
+            shown += QStringLiteral("\\x%1").arg(static_cast<int>(code), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 QString portsText()
 {
     QString text;
@@ -26,10 +40,11 @@ QString identifyText(const CliSession::Result& result, const ParamDescriptions& 
 {
     const DeviceIdentity identity = splitIdentification(result.identification);
     QString text = QStringLiteral("identification: %1\nname: %2\nversion: %3\nextra: %4\n")
-                       .arg(result.identification, identity.name, identity.version, identity.extra);
+                       .arg(withoutControls(result.identification), withoutControls(identity.name),
+                            withoutControls(identity.version), withoutControls(identity.extra));
     for (const auto& [id, value] : result.identityTexts) {
         const ParamRecord* description = descriptions.find(id);
-        text += QStringLiteral("%1 %2: %3").arg(id).arg(description->name, value);
+        text += QStringLiteral("%1 %2: %3").arg(id).arg(withoutControls(description->name), withoutControls(value));
         if (!description->unit.isEmpty())
             text += QLatin1Char(' ') + description->unit;
         text += QLatin1Char('\n');
@@ -41,8 +56,9 @@ ExitCode writeHistory(const CliSession::Result& result, const CliArguments& argu
                       const CliSettings& settings, QString& out, QString& error)
 {
     if (result.history.isEmpty()) {
+        // Not 0: a script would take a report left from an earlier run for this one.
         error = QStringLiteral("no data found: the wrench holds no history, nothing written");
-        return ExitCode::Ok;
+        return ExitCode::NoHistory;
     }
     const HistoryReports reports =
         buildReports(result.history, historyoutput::reportSettings(result.identity, settings.decimalSeparator),

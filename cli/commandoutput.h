@@ -10,6 +10,10 @@
 // What the commands print and write once the wrench has answered.
 namespace commandoutput {
 
+// Text from the wire made harmless on a terminal and one line long: control
+// characters (line ends and escape sequences among them) become "\xNN".
+QString withoutControls(const QString& text);
+
 // "COMn <path>" per port present, in COM-number order.
 QString portsText();
 

@@ -14,6 +14,7 @@ constexpr Meaning meanings[] = {
     {ExitCode::NoAnswer, "the wrench did not answer in time (--timeout)"},
     {ExitCode::Refused, "refused by the wrench: error report, access level, value, no history"},
     {ExitCode::WriteError, "an output file cannot be written"},
+    {ExitCode::NoHistory, "the wrench holds no measurements: no report written"},
 };
 
 } // namespace

@@ -10,6 +10,8 @@ enum class ExitCode : int {
     NoAnswer = 4,
     Refused = 5,
     WriteError = 6,
+    // The wrench holds no measurements: no report written, none left stale.
+    NoHistory = 7,
 };
 
 constexpr int exitStatus(ExitCode code)

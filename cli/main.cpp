@@ -23,7 +23,8 @@ void print(std::FILE* stream, const QString& text)
 
 int failWith(ExitCode code, const QString& error)
 {
-    print(stderr, QStringLiteral("tolvo-cli: %1\n").arg(error));
+    // Errors may quote the wrench's own texts.
+    print(stderr, QStringLiteral("tolvo-cli: %1\n").arg(commandoutput::withoutControls(error)));
     return exitStatus(code);
 }
 

@@ -104,8 +104,9 @@ void TestCli::historyFilesAreTheWindowsReports_data()
     QTest::newRow("faulty line, point, mode 1")
         << options("--history-count 200 --corrupt-every 50 --duplicate-every 7 --history-mode 1")
         << english + QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.') << 1;
-    QTest::newRow("service level already: no code")
-        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',') << 0;
+    // The 4-byte code goes out as the window's Read sends it, whatever the level.
+    QTest::newRow("service level already")
+        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',') << 1;
     // The window's default language.
     QTest::newRow("German") << QStringList() << QString() << 50 << 2 << QChar(u',') << 1;
 }
@@ -243,6 +244,8 @@ void TestCli::exitCodes_data()
                                              << "describes no parameter 9999";
     QTest::newRow("base version keeps no history")
         << options("history --port {port}") << wrench << options("--firmware B-1.0") << 5 << "base version";
+    QTest::newRow("no measurements stored") << options("history --port {port} --txt {folder}/report.txt") << wrench
+                                            << options("--history-count 0") << 7 << "no data found";
     // A regular file where a folder would be: no user may write there.
     QTest::newRow("report path under a file")
         << options("history --port {port} --csv {folder}/TolvoTool.ini/report.csv") << wrench << QStringList() << 6

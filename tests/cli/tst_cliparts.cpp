@@ -1,5 +1,6 @@
-// tolvo-cli's parts: the link's time-out driven tick by tick, and parameter
-// values through their descriptions.
+// tolvo-cli's parts: the link's time-out driven tick by tick, parameter
+// values through their descriptions, and wire text on a terminal.
+#include "cli/commandoutput.h"
 #include "cli/paramdescriptions.h"
 #include "cli/wrenchclient.h"
 #include "params/paramattr.h"
@@ -39,6 +40,8 @@ private slots:
     void valueTexts();
     void refusedTexts_data();
     void refusedTexts();
+    void wireTextOnATerminal_data();
+    void wireTextOnATerminal();
 };
 
 // Nobody behind the terminal: the identification is never answered.
@@ -146,6 +149,23 @@ void TestCliParts::refusedTexts()
     QString why;
     QVERIFY(!ParamDescriptions::encode(description, text, encoded, why));
     QVERIFY2(why.contains(error), qPrintable(why));
+}
+
+void TestCliParts::wireTextOnATerminal_data()
+{
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << QStringLiteral("TOLVO TW-200;V 2.14") << QStringLiteral("TOLVO TW-200;V 2.14");
+    QTest::newRow("letters beyond ASCII") << QStringLiteral("Prüfstand 5°") << QStringLiteral("Prüfstand 5°");
+    QTest::newRow("escape sequence") << QStringLiteral("a\x1b[2Jb") << QStringLiteral("a\\x1b[2Jb");
+    QTest::newRow("a forged line") << QStringLiteral("ok\nrc=0\r") << QStringLiteral("ok\\x0arc=0\\x0d");
+    QTest::newRow("C1 control and DEL") << QString(QChar(0x9B)) + QChar(0x7F) << QStringLiteral("\\x9b\\x7f");
+}
+
+void TestCliParts::wireTextOnATerminal()
+{
+    QFETCH(QString, received);
+    QTEST(commandoutput::withoutControls(received), "shown");
 }
 
 QTEST_GUILESS_MAIN(TestCliParts)
