@@ -29,15 +29,16 @@ MeasuredPoint pointOf(const MeasurementRecord& record, const RecordFormatter& fo
         point.target = sign * record.targetTorque / 10.0;
         tolerance = qAbs(point.target) * record.tolerance / 1000.0;
     }
-    const bool knownMode = record.isAngleMeasurement() || record.isTorqueMeasurement();
-    point.hasLimits = knownMode && record.hasTargets();
+    // Limits where the reports print target, tolerance and evaluation: every
+    // angle measurement, a torque measurement with targets.
+    const bool evaluated = record.isAngleMeasurement() || (record.isTorqueMeasurement() && record.hasTargets());
+    point.hasLimits = evaluated;
     if (point.hasLimits) {
         point.lower = point.target - tolerance;
         point.upper = point.target + tolerance;
     } else {
         point.target = 0.0;
     }
-    const bool evaluated = record.isAngleMeasurement() || (record.isTorqueMeasurement() && record.hasTargets());
     if (evaluated && record.evaluation <= 1)
         point.result = record.evaluation == 1 ? MeasuredPoint::Result::Ok : MeasuredPoint::Result::NotOk;
     return point;

@@ -121,6 +121,17 @@ void TestHistoryStats::knownSamples_data()
                   torque(7, 5900, 600, 100, 0), torque(8, 4975, 500, 100)})
         << Expected{8, 6, 1, 4, 4, QStringLiteral("Nm"), 45.0, 55.0, 49.875, 1.4505745987941008, 48.0, 51.5,
                     1.1489699792428523, 1.120245729761781};
+    // 45.2 44.8 45.6 degrees shown, not triggered: the reports still print
+    // target 45 +-3 and the evaluation, so the limits 42..48 count
+    QTest::newRow("angle, displaying")
+        << block({recordBytes({field::number(1), field::modeFlags(0x01), field::measuredAngle(452),
+                               field::targetAngle(45), field::tolerance(3), field::evaluation(1)}),
+                  recordBytes({field::number(2), field::modeFlags(0x01), field::measuredAngle(448),
+                               field::targetAngle(45), field::tolerance(3), field::evaluation(1)}),
+                  recordBytes({field::number(3), field::modeFlags(0x01), field::measuredAngle(456),
+                               field::targetAngle(45), field::tolerance(3), field::evaluation(0)})})
+        << Expected{3, 2, 1, 3, 0, QStringLiteral("\u00B0"), 42.0, 48.0, 45.2, 0.40000000000000213, 44.8, 45.6,
+                    2.4999999999999867, 2.3333333333333184};
     // 101.0 Nm alone
     QTest::newRow("one value") << block({torque(1, 10100, 1000, 50)})
                                << Expected{1,     1,         0,         1,         0,     QStringLiteral("Nm"),
