@@ -3,6 +3,7 @@
 #include "history/historysave.h"
 #include "ui/styletemplate.h"
 
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QEvent>
@@ -56,6 +57,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     , m_okPoints(pointSeries(QStringLiteral("okPoints"), QColor(0x2E, 0x9D, 0x3A)))
     , m_notOkPoints(pointSeries(QStringLiteral("notOkPoints"), QColor(0xD6, 0x27, 0x28)))
     , m_notEvaluatedPoints(pointSeries(QStringLiteral("notEvaluatedPoints"), QColor(0x8C, 0x8C, 0x8C)))
+    , m_outsidePoints(pointSeries(QStringLiteral("outsidePoints"), QColor(0xD9, 0xD9, 0xD9)))
     , m_lowerLine(limitSeries(QStringLiteral("lowerLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
     , m_targetLine(limitSeries(QStringLiteral("target"), QColor(0x30, 0x50, 0xB0), Qt::DotLine))
     , m_upperLine(limitSeries(QStringLiteral("upperLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
@@ -77,7 +79,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_axisX->setLabelFormat(QStringLiteral("%d"));
     for (QXYSeries* series : std::initializer_list<QXYSeries*>{m_lowerLine, m_targetLine, m_upperLine, m_okPoints,
-                                                               m_notOkPoints, m_notEvaluatedPoints}) {
+                                                               m_notOkPoints, m_notEvaluatedPoints, m_outsidePoints}) {
         m_chart->addSeries(series);
         series->attachAxis(m_axisX);
         series->attachAxis(m_axisY);
@@ -121,8 +123,16 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     QList<QPointF> ok;
     QList<QPointF> notOk;
     QList<QPointF> notEvaluated;
+    QList<QPointF> outside;
+    QList<MeasuredPoint> sample;
     for (qsizetype i = 0; i < points.size(); ++i) {
         const QPointF position(static_cast<double>(i + 1), points[i].value);
+        // A value of another unit or other limits on this axis would mislead.
+        if (!m_stats.inSample(points[i])) {
+            outside.append(position);
+            continue;
+        }
+        sample.append(points[i]);
         switch (points[i].result) {
         case MeasuredPoint::Result::Ok:
             ok.append(position);
@@ -138,15 +148,16 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     m_okPoints->replace(ok);
     m_notOkPoints->replace(notOk);
     m_notEvaluatedPoints->replace(notEvaluated);
+    m_outsidePoints->replace(outside);
     const int count = static_cast<int>(points.size());
     m_lowerLine->replace(levelLine(m_stats.hasLimits, m_stats.lower, count));
     m_targetLine->replace(levelLine(m_stats.hasLimits, m_stats.target, count));
     m_upperLine->replace(levelLine(m_stats.hasLimits, m_stats.upper, count));
-    fitAxes(points);
+    fitAxes(sample, count);
     retranslate();
 }
 
-void ChartWindow::fitAxes(const QList<MeasuredPoint>& points)
+void ChartWindow::fitAxes(const QList<MeasuredPoint>& points, int recordCount)
 {
     double low = m_stats.hasLimits ? m_stats.lower : 0.0;
     double high = m_stats.hasLimits ? m_stats.upper : 1.0;
@@ -159,7 +170,7 @@ void ChartWindow::fitAxes(const QList<MeasuredPoint>& points)
     const double margin = qMax((high - low) * 0.05, 0.5);
     m_axisY->setRange(low - margin, high + margin);
     m_axisY->applyNiceNumbers();
-    m_axisX->setRange(0.0, qMax(static_cast<double>(points.size()), 2.0));
+    m_axisX->setRange(0.0, qMax(static_cast<double>(recordCount), 2.0));
     m_axisX->applyNiceNumbers();
 }
 
@@ -181,6 +192,7 @@ void ChartWindow::retranslate()
     m_okPoints->setName(HistoryStats::tr("OK"));
     m_notOkPoints->setName(HistoryStats::tr("n.OK"));
     m_notEvaluatedPoints->setName(HistoryStats::tr("Not evaluated"));
+    m_outsidePoints->setName(tr("Other unit or limits"));
     m_lowerLine->setName(tr("Lower limit"));
     m_targetLine->setName(HistoryStats::tr("Target"));
     m_upperLine->setName(tr("Upper limit"));
@@ -225,8 +237,14 @@ void ChartWindow::slotSaveChart()
     const QString fileName = askFileName(tr("Save Chart"), QStringLiteral(".png"), tr("PNG Files (*.png)"));
     if (fileName.isEmpty())
         return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+        showWriteError(fileName, tr("the picture could not be encoded"));
+        return;
+    }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
         showWriteError(fileName, file.errorString());
 }
 

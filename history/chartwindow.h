@@ -48,7 +48,8 @@ protected:
 private:
     void retranslate();
     void showFigures();
-    void fitAxes(const QList<MeasuredPoint>& points);
+    // The value axis over the sample and its limits; the record axis over all.
+    void fitAxes(const QList<MeasuredPoint>& points, int recordCount);
     QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
     void showWriteError(const QString& fileName, const QString& error);
 
@@ -57,6 +58,8 @@ private:
     QScatterSeries* m_okPoints;
     QScatterSeries* m_notOkPoints;
     QScatterSeries* m_notEvaluatedPoints;
+    // Other units or limits than the statistics': shown, but not scaled for.
+    QScatterSeries* m_outsidePoints;
     QLineSeries* m_lowerLine;
     QLineSeries* m_targetLine;
     QLineSeries* m_upperLine;

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#ifdef __linux__
 #include <linux/serial.h>
+#endif
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>

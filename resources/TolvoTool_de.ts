@@ -65,6 +65,14 @@
         <translation>Datei %1 kann nicht geschrieben werden:
 %2.</translation>
     </message>
+    <message>
+        <source>Other unit or limits</source>
+        <translation>Andere Einheit oder Grenzen</translation>
+    </message>
+    <message>
+        <source>the picture could not be encoded</source>
+        <translation>das Bild konnte nicht kodiert werden</translation>
+    </message>
 </context>
 <context>
     <name>DeviceService</name>

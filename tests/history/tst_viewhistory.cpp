@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QValueAxis>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -375,12 +376,25 @@ void TestViewHistory::chartOfReadout()
     };
     const auto stored = std::count_if(entries.cbegin(), entries.cend(),
                                       [](const wrench::HistoryEntry& e) { return e.number != 0; });
-    const HistoryStats stats = computeStats(measuredPoints(block));
+    const QList<MeasuredPoint> points = measuredPoints(block);
+    const HistoryStats stats = computeStats(points);
     QCOMPARE(stats.count, 450);
-    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), stored);
-    QCOMPARE(pointCount("okPoints"), stats.okCount);
-    QCOMPARE(pointCount("notOkPoints"), stats.notOkCount);
-    QVERIFY(stats.okCount > 0 && stats.notOkCount > 0);
+    // Every record is a point; those of other units or limits apart.
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), stats.sampleCount);
+    QCOMPARE(pointCount("outsidePoints"), stats.excludedCount);
+    QCOMPARE(stats.sampleCount + stats.excludedCount, stored);
+    const auto inSample = [&](MeasuredPoint::Result result) {
+        return static_cast<int>(std::count_if(points.cbegin(), points.cend(), [&](const MeasuredPoint& point) {
+            return point.result == result && stats.inSample(point);
+        }));
+    };
+    QCOMPARE(pointCount("okPoints"), inSample(MeasuredPoint::Result::Ok));
+    QCOMPARE(pointCount("notOkPoints"), inSample(MeasuredPoint::Result::NotOk));
+    QVERIFY(pointCount("okPoints") > 0 && stats.excludedCount > 0);
+    // The value axis is scaled for the sample, not for the other units.
+    const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
+    QVERIFY(axis->min() <= stats.minimum.value() && stats.maximum.value() <= axis->max());
+    QVERIFY(axis->max() - axis->min() < 4 * (stats.upper - stats.lower));
     const QList<StatFigure> figures = statFigures(stats, u'.');
     for (int i = 0; i < figures.size(); ++i) {
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("figureName%1").arg(i))->text(), figures[i].name);
@@ -410,12 +424,16 @@ void TestViewHistory::chartOfReadout()
     const QByteArray small = wrench::history::encode(wrench::history::generate(12));
     m_view->onHistoryData(small.constData(), static_cast<int>(small.size()));
     QCOMPARE(window->stats().count, 11);
-    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), 11);
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints")
+                 + pointCount("outsidePoints"),
+             11);
 
     m_view->clearReports();
     QVERIFY(!chartButton->isEnabled());
     QCOMPARE(window->stats().count, 0);
-    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints"), 0);
+    QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints")
+                 + pointCount("outsidePoints"),
+             0);
 }
 
 QTEST_MAIN(TestViewHistory)
