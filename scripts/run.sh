@@ -15,7 +15,7 @@ build=$root/${TOLVO_BUILD_DIR:-build}
 
 scripts/deps.sh run
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$build" TolvoTool tolvo-wrench
+ninja -C "$build" TolvoTool tolvo-wrench tolvo-cli
 
 bin=$build/bin
 ini=$bin/TolvoTool.ini
