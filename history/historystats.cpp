@@ -44,9 +44,10 @@ MeasuredPoint pointOf(const MeasurementRecord& record, const RecordFormatter& fo
     return point;
 }
 
-using Specification = std::tuple<bool, QString, double, double, double>;
+// Unit and limits: which values may be compared in one study.
+using Tolerancing = std::tuple<bool, QString, double, double, double>;
 
-Specification specificationOf(const MeasuredPoint& point)
+Tolerancing tolerancingOf(const MeasuredPoint& point)
 {
     if (!point.hasLimits)
         return {false, point.unit, 0.0, 0.0, 0.0};
@@ -55,12 +56,12 @@ Specification specificationOf(const MeasuredPoint& point)
 
 // Limits come from the same integer fields by the same arithmetic, so equal
 // limits compare exactly.
-bool sameSpecification(const MeasuredPoint& a, const MeasuredPoint& b)
+bool sameTolerancing(const MeasuredPoint& a, const MeasuredPoint& b)
 {
-    return specificationOf(a) == specificationOf(b);
+    return tolerancingOf(a) == tolerancingOf(b);
 }
 
-// The first point of the specification most points share: among the points
+// The first point of the unit and limits most points share: among the points
 // with limits when there are any, else among all.
 const MeasuredPoint* sampleReference(const QList<MeasuredPoint>& points)
 {
@@ -70,15 +71,15 @@ const MeasuredPoint* sampleReference(const QList<MeasuredPoint>& points)
         qsizetype count = 0;
         qsizetype first = 0;
     };
-    std::map<Specification, Group> groups;
+    std::map<Tolerancing, Group> groups;
     for (qsizetype i = 0; i < points.size(); ++i) {
         if (points[i].hasLimits != anyLimits)
             continue;
-        ++groups.try_emplace(specificationOf(points[i]), Group{0, i}).first->second.count;
+        ++groups.try_emplace(tolerancingOf(points[i]), Group{0, i}).first->second.count;
     }
     const MeasuredPoint* best = nullptr;
     Group bestGroup;
-    for (const auto& [specification, group] : groups) {
+    for (const auto& [tolerancing, group] : groups) {
         if (group.count > bestGroup.count || (group.count == bestGroup.count && group.first < bestGroup.first)) {
             bestGroup = group;
             best = &points[group.first];
@@ -126,7 +127,7 @@ bool HistoryStats::inSample(const MeasuredPoint& point) const
     reference.lower = lower;
     reference.target = target;
     reference.upper = upper;
-    return sampleCount > 0 && sameSpecification(point, reference);
+    return sampleCount > 0 && sameTolerancing(point, reference);
 }
 
 HistoryStats computeStats(const QList<MeasuredPoint>& points)
@@ -148,7 +149,7 @@ HistoryStats computeStats(const QList<MeasuredPoint>& points)
 
     QList<double> values;
     for (const MeasuredPoint& point : points) {
-        if (sameSpecification(point, *reference))
+        if (sameTolerancing(point, *reference))
             values.append(point.value);
     }
     stats.sampleCount = static_cast<int>(values.size());

@@ -42,10 +42,10 @@ void WakeTimer::arm(qint64 waitUs)
 {
     if (m_fd < 0)
         return;
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(waitUs / 1000000);
-    spec.it_value.tv_nsec = static_cast<long>(waitUs % 1000000 * 1000);
-    ::timerfd_settime(m_fd, 0, &spec, nullptr);
+    itimerspec due{};
+    due.it_value.tv_sec = static_cast<time_t>(waitUs / 1000000);
+    due.it_value.tv_nsec = static_cast<long>(waitUs % 1000000 * 1000);
+    ::timerfd_settime(m_fd, 0, &due, nullptr);
 }
 
 void WakeTimer::expired()
