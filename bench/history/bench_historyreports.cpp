@@ -5,6 +5,7 @@
 //
 // bench_historyreports [--records N] [--runs N]
 
+#include "bench/benchsupport.h"
 #include "history/historyreports.h"
 #include "tools/historygenerator.h"
 
@@ -18,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-int option(const QStringList& arguments, const QString& name, int fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
-}
 
 struct Timing {
     double median = 0;
@@ -49,8 +44,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    const int records = option(arguments, QStringLiteral("--records"), 10000);
-    const int runs = std::max(1, option(arguments, QStringLiteral("--runs"), 21));
+    const int records = bench::option(arguments, QStringLiteral("--records"), 10000);
+    const int runs = std::max(1, bench::option(arguments, QStringLiteral("--runs"), 21));
 
     const QByteArray block = wrench::history::encode(wrench::history::generate(records));
     ReportSettings settings;

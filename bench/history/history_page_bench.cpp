@@ -6,6 +6,7 @@
 //
 // history_page_bench [--records N] [--runs N]
 
+#include "bench/benchsupport.h"
 #include "history/historyhost.h"
 #include "history/viewhistory.h"
 #include "tools/historygenerator.h"
@@ -45,12 +46,6 @@ public:
     void setHistoryPath(const QString&) override {}
 };
 
-int option(const QStringList& arguments, const QString& name, int fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
-}
-
 double milliseconds(const QElapsedTimer& timer)
 {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -62,29 +57,15 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// "VmHWM" of /proc/self/status in MB; 0 where there is none.
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    const int records = option(arguments, QStringLiteral("--records"), 10000);
-    const int runs = std::max(1, option(arguments, QStringLiteral("--runs"), 7));
+    const int records = bench::option(arguments, QStringLiteral("--records"), 10000);
+    const int runs = std::max(1, bench::option(arguments, QStringLiteral("--runs"), 7));
     const QByteArray block = wrench::history::encode(wrench::history::generate(records));
 
     BenchHost host;
@@ -113,6 +94,6 @@ int main(int argc, char* argv[])
     std::printf("  text report shown  %lld characters\n", static_cast<long long>(shownCharacters));
     std::printf("  onHistoryData      median %7.1f ms (both reports built and the text set)\n", median(handed));
     std::printf("  laid out, painted  median %7.1f ms (goal <= 250 ms)\n", median(painted));
-    std::printf("  peak memory        %7.1f MB (goal <= 100 MB)\n", peakMegabytes());
+    std::printf("  peak memory        %7.1f MB (goal <= 100 MB)\n", bench::peakMegabytes());
     return 0;
 }

@@ -8,6 +8,7 @@
 //
 // readout_bench [--records N] [--throttled-records N]
 
+#include "bench/benchsupport.h"
 #include "protocoltest.h"
 
 #include "protocol/kapsmessage.h"
@@ -86,12 +87,6 @@ qint64 readoutWireBytes(const std::vector<testsupport::LoggedFrame>& log)
     return bytes;
 }
 
-int optionValue(const QStringList& arguments, const QString& name, int fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -99,8 +94,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("tolvo.*=false"));
     const QStringList arguments = QCoreApplication::arguments();
-    const int records = optionValue(arguments, QStringLiteral("--records"), 10000);
-    const int throttledRecords = optionValue(arguments, QStringLiteral("--throttled-records"), records);
+    const int records = bench::option(arguments, QStringLiteral("--records"), 10000);
+    const int throttledRecords = bench::option(arguments, QStringLiteral("--throttled-records"), records);
     QTextStream out(stdout);
 
     const Readout fast = readHistory(records, {});

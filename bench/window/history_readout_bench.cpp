@@ -7,6 +7,7 @@
 //
 // history_readout_bench [--records N] [--throttled-records N]
 
+#include "bench/benchsupport.h"
 #include "app/paths.h"
 #include "app/tolvotool.h"
 #include "history/viewhistory.h"
@@ -40,27 +41,9 @@ struct Readout {
     qint64 wireBytes = 0;
 };
 
-int option(const QStringList& arguments, const QString& name, int fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
-}
-
 void setting(const QString& file, const char* section, const char* key, const QString& value)
 {
     platform::writeProfileString(QFile::encodeName(file).toStdString(), section, key, value.toStdString());
-}
-
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 // Runs the event loop until done: unlike QTest::qWaitFor, which sleeps
@@ -146,13 +129,12 @@ Readout readThroughWindow(int records, const QStringList& wrenchOptions)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication application(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("tolvo.*=false"));
     const QStringList arguments = QCoreApplication::arguments();
-    const int records = option(arguments, QStringLiteral("--records"), 10000);
-    const int throttledRecords = option(arguments, QStringLiteral("--throttled-records"), 2000);
+    const int records = bench::option(arguments, QStringLiteral("--records"), 10000);
+    const int throttledRecords = bench::option(arguments, QStringLiteral("--throttled-records"), 2000);
 
     QTemporaryDir styleFolder;
     bool styleLoaded = false;
@@ -164,7 +146,7 @@ int main(int argc, char* argv[])
     if (fast.ok)
         std::printf("unthrottled: %d records from Read to the report shown in %.2f s; peak memory %.1f MB "
                     "(goal <= 100 MB)\n",
-                    records, fast.seconds, peakMegabytes());
+                    records, fast.seconds, bench::peakMegabytes());
     const Readout slow =
         readThroughWindow(throttledRecords, {QStringLiteral("--baud"), QString::number(ThrottledBaud)});
     if (slow.ok) {

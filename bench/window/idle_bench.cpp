@@ -1,6 +1,7 @@
 // Connects the main window to the simulated wrench (found beside this
 // program), leaves it alone and prints the CPU time the tool's process used
 // meanwhile, in total and by thread.
+#include "bench/benchsupport.h"
 #include "app/paths.h"
 #include "app/tolvotool.h"
 #include "platform/ports.h"
@@ -69,8 +70,7 @@ void writeSetting(const QString& file, const char* section, const char* key, con
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication application(argc, argv);
     QTextStream out(stdout);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;

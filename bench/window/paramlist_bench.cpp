@@ -11,6 +11,7 @@
 //
 // paramlist_bench [descriptions]   (default 500)
 
+#include "bench/benchsupport.h"
 #include "app/tolvotool.h"
 #include "params/qorbpidman.h"
 #include "params/viewparam.h"
@@ -136,8 +137,7 @@ QString ms(qint64 us)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication application(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("tolvo.*=false"));
     qputenv("TOLVO_BIN_DIR", QFile::encodeName(QCoreApplication::applicationDirPath()));
