@@ -7,8 +7,8 @@
 // history_page_bench [--records N] [--runs N]
 
 #include "bench/benchsupport.h"
-#include "history/historyhost.h"
 #include "history/viewhistory.h"
+#include "pagehost.h"
 #include "tools/historygenerator.h"
 
 #include <QApplication>
@@ -21,30 +21,6 @@
 #include <vector>
 
 namespace {
-
-// A main window that is connected to a full-version wrench and keeps nothing.
-class BenchHost : public HistoryHost
-{
-public:
-    bool setParam(int, const char*, int, bool) override { return true; }
-    bool startParamService() override { return false; }
-    void beginParamTransfer(bool) override {}
-    void endParamTransfer(bool) override {}
-    void setCurrentFile(const QString&, bool) override {}
-    void setXmlPath(const QString&) override {}
-    void showError(const QString&) override {}
-    void setHistoryMode(int) override {}
-    int firmwareKind() const override { return 2; }
-    int historyMode() const override { return 2; }
-    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
-    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
-    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
-    QString serialNumber() const override { return QStringLiteral("TW2000123"); }
-    QChar historyDecimalSeparator() const override { return u','; }
-    bool requestRecords(int) override { return true; }
-    QString historyPath() const override { return QString(); }
-    void setHistoryPath(const QString&) override {}
-};
 
 double milliseconds(const QElapsedTimer& timer)
 {
@@ -68,7 +44,7 @@ int main(int argc, char* argv[])
     const int runs = std::max(1, bench::option(arguments, QStringLiteral("--runs"), 7));
     const QByteArray block = wrench::history::encode(wrench::history::generate(records));
 
-    BenchHost host;
+    PageHost host;
     ViewHistory view(nullptr, &host);
     view.resize(1020, 768);
     view.show();

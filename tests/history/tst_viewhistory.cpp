@@ -2,8 +2,9 @@
 // for each firmware kind, the access code once per connection, every way a
 // readout ends, progress, the logo, the German texts and the chart window.
 #include "history/chartwindow.h"
-#include "history/historyhost.h"
+#include "history/reportview.h"
 #include "history/viewhistory.h"
+#include "pagehost.h"
 #include "tools/historygenerator.h"
 #include "ui/styletemplate.h"
 
@@ -13,61 +14,17 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include "history/reportview.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QValueAxis>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+#include <QValueAxis>
 
 #include <memory>
 
 namespace {
-
-struct SentWrite {
-    int id;
-    QByteArray value;
-    bool reRead;
-};
-
-// The main window as the page sees it.
-class PageHost : public HistoryHost
-{
-public:
-    bool setParam(int id, const char* value, int length, bool reRead) override
-    {
-        writes.append({id, QByteArray(value, length), reRead});
-        return true;
-    }
-    bool startParamService() override { return true; }
-    void beginParamTransfer(bool) override {}
-    void endParamTransfer(bool) override {}
-    void setCurrentFile(const QString&, bool) override {}
-    void setXmlPath(const QString&) override {}
-    void showError(const QString&) override {}
-    void setHistoryMode(int) override {}
-    int firmwareKind() const override { return kind; }
-    int historyMode() const override { return 2; }
-    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
-    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
-    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
-    QString serialNumber() const override { return QStringLiteral("TW2000123"); }
-    QChar historyDecimalSeparator() const override { return u'.'; }
-    bool requestRecords(int number) override
-    {
-        recordRequests.append(number);
-        return portOpen;
-    }
-    QString historyPath() const override { return QString(); }
-    void setHistoryPath(const QString&) override {}
-
-    int kind = 2;
-    bool portOpen = true;
-    QList<SentWrite> writes;
-    QList<int> recordRequests;
-};
 
 // 583019, least significant byte first.
 const QByteArray readoutCode("\x6B\xE5\x08\x00", 4);
