@@ -87,18 +87,6 @@ std::optional<Download> measure(const std::vector<LoggedFrame>& log)
     return d;
 }
 
-int parameterItems(const QorbPIDMan& model)
-{
-    int found = 0;
-    const QTreeWidget* tree = model.tree();
-    for (int module = 0; module < tree->topLevelItemCount(); ++module) {
-        const QTreeWidgetItem* moduleItem = tree->topLevelItem(module);
-        for (int child = 0; child < moduleItem->childCount(); ++child)
-            found += moduleItem->child(child)->data(QorbPIDMan::ColName, Qt::UserRole) == QorbPIDMan::KindParam;
-    }
-    return found;
-}
-
 int descriptionEntries(const QString& file)
 {
     QFile ini(file);
@@ -193,7 +181,7 @@ int main(int argc, char* argv[])
                 << ms(testsupport::percentile(t, 0.5)) << ", 99th percentile "
                 << ms(testsupport::percentile(t, 0.99)) << " (goal <= 20 ms), longest "
                 << ms(t.empty() ? 0 : t.back()) << '\n'
-                << "  model: " << parameterItems(model) << " parameters; progress bar maximum "
+                << "  model: " << windowtest::parameterItems(model) << " parameters; progress bar maximum "
                 << window.paramView()->progressBar()->maximum() << "; Description.ini "
                 << (freshDescriptions ? "fresh" : "NOT fresh") << ", now " << descriptionEntries(descriptionFile)
                 << " parameter entries\n";

@@ -21,18 +21,6 @@ const QString listEndStart = QStringLiteral("52 53 54 00 00");
 // The text access code 720356 as a 32-bit value.
 const QString accessCodeWrite = QStringLiteral("44 53 50 00 05 00 04 E4 FD 0A 00");
 
-int parameterItems(const QorbPIDMan& model)
-{
-    int found = 0;
-    const QTreeWidget* tree = model.tree();
-    for (int module = 0; module < tree->topLevelItemCount(); ++module) {
-        const QTreeWidgetItem* moduleItem = tree->topLevelItem(module);
-        for (int child = 0; child < moduleItem->childCount(); ++child)
-            found += moduleItem->child(child)->data(QorbPIDMan::ColName, Qt::UserRole) == QorbPIDMan::KindParam;
-    }
-    return found;
-}
-
 int countSent(const Wrench& wrench, const char* direction, const char* mnemonic, const QString& bytes)
 {
     // One reading of the log: it grows while the test runs.

@@ -7,6 +7,7 @@
 #include "app/dlgmessageimpl.h"
 #include "app/paths.h"
 #include "app/tolvotool.h"
+#include "params/qorbpidman.h"
 #include "platform/ports.h"
 #include "platform/profile.h"
 #include "tests/support/wrenchprocess.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <memory>
@@ -243,5 +245,18 @@ inline QString onlineStatus(const QString& name, const QString& version, const Q
 inline const QString offlineStatus = QStringLiteral(
     "<span style=\"font-size:9pt;font-family:'Arial';font-style:normal;color:#FF2211\">"
     "Device is not connected ...</span>");
+
+// The parameters the model holds, its modules and table rows not counted.
+inline int parameterItems(const QorbPIDMan& model)
+{
+    int found = 0;
+    const QTreeWidget* tree = model.tree();
+    for (int module = 0; module < tree->topLevelItemCount(); ++module) {
+        const QTreeWidgetItem* moduleItem = tree->topLevelItem(module);
+        for (int child = 0; child < moduleItem->childCount(); ++child)
+            found += moduleItem->child(child)->data(QorbPIDMan::ColName, Qt::UserRole) == QorbPIDMan::KindParam;
+    }
+    return found;
+}
 
 } // namespace windowtest
