@@ -1,5 +1,6 @@
 #include "app/paths.h"
 #include "app/qorbinifile.h"
+#include "filebytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,19 +9,6 @@
 #include <climits>
 
 namespace {
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFileBytes(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -102,7 +90,7 @@ void TestQorbInifile::missingKeyWrittenOnlyWithTheFlag()
 
 void TestQorbInifile::emptyValueReadsAsMissing()
 {
-    writeFileBytes(m_file, "[SETUP]\r\nXML_PATH=\r\nLANGUAGE=\r\n");
+    QVERIFY(writeFileBytes(m_file, "[SETUP]\r\nXML_PATH=\r\nLANGUAGE=\r\n"));
     QorbInifile settings = settingsIn(m_file);
 
     QCOMPARE(settings.readString(QStringLiteral("SETUP"), QStringLiteral("XML_PATH"),
@@ -152,7 +140,7 @@ void TestQorbInifile::readInt()
 {
     QFETCH(QByteArray, stored);
     QFETCH(int, expected);
-    writeFileBytes(m_file, "[SETUP]\r\nBAUDRATE=" + stored + "\r\n");
+    QVERIFY(writeFileBytes(m_file, "[SETUP]\r\nBAUDRATE=" + stored + "\r\n"));
     QorbInifile settings = settingsIn(m_file);
     QCOMPARE(settings.readInt(QStringLiteral("SETUP"), QStringLiteral("BAUDRATE"), 57600, true), expected);
     // A present value is never replaced by the default.
@@ -192,7 +180,7 @@ void TestQorbInifile::windowsFileReadAndKeptOnWrite()
         "\r\n"
         "[csv]\r\n"
         "ID_SEPARATOR=\";\"\r\n";
-    writeFileBytes(m_file, windowsFile);
+    QVERIFY(writeFileBytes(m_file, windowsFile));
     QorbInifile settings = settingsIn(m_file);
 
     QCOMPARE(settings.readString(QStringLiteral("SETUP"), QStringLiteral("LANGUAGE"), QString(), true),

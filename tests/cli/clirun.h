@@ -4,6 +4,7 @@
 // settings file that maps COM42 to the wrench's link.
 
 #include "tests/support/wrenchprocess.h"
+#include "filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,11 +73,5 @@ public:
     QTemporaryDir dir;
     testsupport::WrenchProcess wrench;
 };
-
-inline QByteArray fileBytes(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 } // namespace clitest

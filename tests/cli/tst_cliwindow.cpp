@@ -108,12 +108,12 @@ void TestCliWindow::sameFilesAsTheWindow()
         QCOMPARE(statistics[i].simplified(), chartFigures[i]);
     QVERIFY(statistics.last().isEmpty());
 
-    QVERIFY(clitest::fileBytes(windowCsv).size() > 1000);
-    QCOMPARE(clitest::fileBytes(cliCsv), clitest::fileBytes(windowCsv));
+    QVERIFY(fileBytes(windowCsv).size() > 1000);
+    QCOMPARE(fileBytes(cliCsv), fileBytes(windowCsv));
     // The text report names the minute of its readout: only that line may
     // differ, and only when the minute turned between the two readouts.
-    QStringList windowLines = QString::fromUtf8(clitest::fileBytes(windowTxt)).split(QLatin1Char('\n'));
-    QStringList cliLines = QString::fromUtf8(clitest::fileBytes(cliTxt)).split(QLatin1Char('\n'));
+    QStringList windowLines = QString::fromUtf8(fileBytes(windowTxt)).split(QLatin1Char('\n'));
+    QStringList cliLines = QString::fromUtf8(fileBytes(cliTxt)).split(QLatin1Char('\n'));
     QCOMPARE(cliLines.size(), windowLines.size());
     const QString minuteFormat = QStringLiteral("hh:mm");
     if (windowRead.toString(minuteFormat) == cliDone.toString(minuteFormat)) {

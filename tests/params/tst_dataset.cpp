@@ -1,4 +1,5 @@
 #include "app/qorbinifile.h"
+#include "filebytes.h"
 #include "params/qorbcrc32.h"
 #include "params/qorbpidman.h"
 #include "treemodelcheck.h"
@@ -20,18 +21,6 @@ const QString suffix = QStringLiteral(" -->");
 QString goldenFile()
 {
     return QStringLiteral(TOLVO_PARAMS_DATA "dataset.xml");
-}
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFileBytes(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 QStringList childNames(const QTreeWidget& tree)

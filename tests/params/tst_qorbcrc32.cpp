@@ -1,3 +1,4 @@
+#include "filebytes.h"
 #include "params/crc32.h"
 #include "params/qorbcrc32.h"
 
@@ -10,18 +11,6 @@ namespace {
 
 const QString prefix = QStringLiteral("<!-- CHECKSUM=");
 const QString suffix = QStringLiteral(" -->");
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFileBytes(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 QByteArray comment(quint32 crc)
 {

@@ -1,4 +1,5 @@
 #include "app/qorbinifile.h"
+#include "filebytes.h"
 #include "params/paramattr.h"
 #include "params/paramrecord.h"
 #include "params/qorbpidman.h"
@@ -36,12 +37,6 @@ QByteArray record(quint32 pid, quint32 attr, quint32 info, const QByteArray& val
 void add(QorbPIDMan& model, const QByteArray& bytes)
 {
     QVERIFY(model.addParamInfo(bytes.constData(), bytes.size()));
-}
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // pseudo-terminal, real files. Connect, Read, the report the wrench's bytes
 // make, Save in every form, a faulty line, and a wrench unplugged mid-way.
 #include "windowtest.h"
+#include "filebytes.h"
 
 #include "history/historyreports.h"
 #include "history/viewhistory.h"
@@ -40,12 +41,6 @@ int countLog(const Wrench& wrench, const char* direction)
     return static_cast<int>(std::count_if(frames.cbegin(), frames.cend(), [direction](const QStringList& f) {
         return f[0] == QLatin1String(direction);
     }));
-}
-
-QByteArray fileBytes(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
