@@ -300,7 +300,7 @@ void TolvoTool::refreshPortList()
     m_autoConnectArmed = true;
     // The device behind an open port went away: the list may tell before the
     // port itself does, and either way the user hears of it once.
-    const bool portVanished = m_messageService.isOpen();
+    const bool portVanished = portLossToReport();
     m_form->pushButtonOnline->setEnabled(false);
     setOnline(false);
     if (portVanished) {
@@ -531,9 +531,14 @@ void TolvoTool::onWrenchMessage(const WrenchMessage& message)
         showDeferredErrors();
 }
 
+bool TolvoTool::portLossToReport() const
+{
+    return m_messageService.isOpen() && !m_writeErrorShown;
+}
+
 void TolvoTool::onPortLost()
 {
-    if (!m_messageService.isOpen())
+    if (!portLossToReport())
         return;
     closePort();
     withdrawWrenchBox();
@@ -542,12 +547,14 @@ void TolvoTool::onPortLost()
 
 void TolvoTool::onWriteError()
 {
-    if (!m_messageService.isOpen())
+    if (!m_messageService.isOpen() || m_writeErrorShown)
         return;
     m_views.uncheckRefreshButtons();
     withdrawWrenchBox();
+    m_writeErrorShown = true;
     showError(tr("Write Error to Com Port.\nPress Ok and disconnect the Port.\n"
                  "Check your Application and reopen the Port!"));
+    m_writeErrorShown = false;
     closePort();
 }
 

@@ -128,6 +128,7 @@ private:
 
     void onReceivedFrame(QEvent* event);
     void onWrenchMessage(const WrenchMessage& message);
+    bool portLossToReport() const;
     void onPortLost();
     void onWriteError();
     void onIdentification(QEvent* event);
@@ -141,6 +142,9 @@ private:
     // message box is one the wrench asked for.
     int m_pendingMessageId = 0;
     bool m_wrenchBoxOpen = false;
+    // While the write error box is up the port is dead already and closes
+    // once it is answered: the device going away then needs no second box.
+    bool m_writeErrorShown = false;
     // The tool's own errors (title, text) that came while another box was
     // open; shown once that box has closed and been answered, so that no
     // failure goes unreported.

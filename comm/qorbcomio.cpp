@@ -74,7 +74,8 @@ bool QorbComIO::write(const std::uint8_t* data, int length)
         return true;
     qCWarning(lcComm) << "Write to COM" << m_portNumber << "failed:" << platform::serialErrorText(error);
     m_usable = false;
-    postError(comevent::WriteError);
+    // An unplugged device is the port lost, whichever side notices it first.
+    postError(error == platform::SerialError::DeviceGone ? comevent::ReadError : comevent::WriteError);
     return false;
 }
 

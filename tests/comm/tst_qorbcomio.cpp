@@ -320,7 +320,8 @@ void TestQorbComIO::writeToVanishedDeviceFailsOnce()
     QVERIFY(!port.send(ackFrame)); // no longer usable: nothing tried, nothing posted
     QCoreApplication::sendPostedEvents(&recorder);
     QCOMPARE(recorder.events.size(), 1);
-    QCOMPARE(recorder.events.first().type, comevent::WriteError);
+    // Told as the device gone, like the receive side tells it.
+    QCOMPARE(recorder.events.first().type, comevent::ReadError);
     QCOMPARE(recorder.events.first().value, ComPort);
     QVERIFY(port.isOpen());
 

@@ -41,6 +41,25 @@ void checkOffline(TolvoTool& window)
     QVERIFY(button(window, "pushButtonSetup")->isEnabled());
 }
 
+// A far end that never reads: the line fills up.
+bool chooseSilentPort(ToolFolder& folder, platform::PseudoTerminal& line)
+{
+    const QString link = folder.filePath(QStringLiteral("silent"));
+    return line.open(link.toStdString()) && folder.mapPort(43, link)
+        && folder.set("SETUP", "FAVORITE_PORT", QStringLiteral("COM43"));
+}
+
+// Sends until a write fails; false if none did.
+bool sendUntilRefused(TolvoTool& window)
+{
+    const QByteArray block(1000, 'x');
+    for (int sent = 0; sent < 1000; ++sent) {
+        if (!window.messageService().sendCommand("DSP", block.constData(), 1, 1000, false))
+            return true;
+    }
+    return false;
+}
+
 const QString defaultIdentified =
     onlineStatus(QStringLiteral("TOLVO TW-200"), QStringLiteral("V 2.14"), QStringLiteral("TW-200;CAL 2023-04"));
 
@@ -63,6 +82,7 @@ private slots:
     void portThatCannotOpen();
     void unplugAndPlugBackIn();
     void writeFailureClosesThePort();
+    void deviceGoneWhileWriteErrorShown();
     void automaticConnectionWhenPortAppears_data();
     void automaticConnectionWhenPortAppears();
     void automaticConnectionAfterPlugBackIn();
@@ -228,12 +248,8 @@ void TestWindowConnection::unplugAndPlugBackIn()
 
 void TestWindowConnection::writeFailureClosesThePort()
 {
-    // A far end that never reads: the line fills up.
     platform::PseudoTerminal line;
-    const QString link = m_folder->filePath(QStringLiteral("silent"));
-    QVERIFY(line.open(link.toStdString()));
-    QVERIFY(m_folder->mapPort(43, link));
-    QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM43")));
+    QVERIFY(chooseSilentPort(*m_folder, line));
     TolvoTool window;
     auto* autoUpdate = window.findChild<QCheckBox*>(QStringLiteral("checkBoxAuto"));
     auto* cyclic = window.findChild<QCheckBox*>(QStringLiteral("checkBoxCyclicRefresh"));
@@ -245,11 +261,7 @@ void TestWindowConnection::writeFailureClosesThePort()
 
     QTest::keyClick(&window, Qt::Key_F9);
     QVERIFY(window.messageService().isOpen());
-    const QByteArray block(1000, 'x');
-    int sent = 0;
-    while (sent < 1000 && window.messageService().sendCommand("DSP", block.constData(), 1, 1000, false))
-        ++sent;
-    QVERIFY(sent < 1000);
+    QVERIFY(sendUntilRefused(window));
 
     QTRY_VERIFY_WITH_TIMEOUT(!window.messageService().isOpen(), WaitMs);
     QCOMPARE(m_user->countText(writeErrorText), 1);
@@ -264,6 +276,42 @@ void TestWindowConnection::writeFailureClosesThePort()
     QTest::keyClick(&window, Qt::Key_F9);
     checkOffline(window);
     QCOMPARE(m_user->boxes.size(), 1);
+}
+
+void TestWindowConnection::deviceGoneWhileWriteErrorShown()
+{
+    platform::PseudoTerminal line;
+    QVERIFY(chooseSilentPort(*m_folder, line));
+    TolvoTool window;
+    // The write error box stays up until the unplugged line has left the
+    // port list; any other box is answered at once.
+    bool unplugged = false;
+    QPointer<DlgMessageImpl> writeErrorBox;
+    m_user->onBox = [&](DlgMessageImpl* box) {
+        if (!unplugged) {
+            unplugged = true;
+            writeErrorBox = box;
+            line.close();
+        } else {
+            QTest::mouseClick(messageButton(box, "pushButtonOK"), Qt::LeftButton);
+        }
+    };
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, &window, [&] {
+        if (writeErrorBox && !button(window, "pushButtonOnline")->isEnabled()) {
+            QTest::mouseClick(messageButton(writeErrorBox, "pushButtonOK"), Qt::LeftButton);
+            writeErrorBox.clear();
+        }
+    });
+    answer.start(10);
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    QVERIFY(sendUntilRefused(window));
+    QTRY_VERIFY_WITH_TIMEOUT(unplugged && writeErrorBox.isNull(), WaitMs);
+    QVERIFY(!window.messageService().isOpen());
+    QCOMPARE(m_user->countText(writeErrorText), 1);
+    QCOMPARE(m_user->boxes.size(), 1);
+    checkOffline(window);
 }
 
 void TestWindowConnection::automaticConnectionWhenPortAppears_data()
