@@ -1,4 +1,5 @@
 #include "app/paths.h"
+#include "tests/support/privateconfighome.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -54,8 +55,8 @@ private slots:
     void translationFromEitherLayout_data();
     void translationFromEitherLayout();
 
-public:
-    TestPaths() { QStandardPaths::setTestModeEnabled(true); }
+private:
+    testsupport::PrivateConfigHome m_configHome;
 };
 
 void TestPaths::derivedPaths_data()

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "app/tolvotool.h"
 #include "platform/profile.h"
+#include "tests/support/privateconfighome.h"
 #include "ui/styletemplate.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QSplashScreen>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTest>
@@ -137,9 +137,6 @@ private slots:
     void checkInstallationReportsWhatItFinds_data();
     void checkInstallationReportsWhatItFinds();
 
-public:
-    TestStartup() { QStandardPaths::setTestModeEnabled(true); }
-
 private:
     QString startPath() const;
     QString settingsFile() const { return paths::settingsFile(startPath()); }
@@ -149,6 +146,7 @@ private:
     // <tool dir>/bin/TolvoTool with the given files in <tool dir>/<folder>.
     QString provideTree(const QString& folder, bool style, bool splash, bool translation) const;
 
+    testsupport::PrivateConfigHome m_configHome;
     std::unique_ptr<QTemporaryDir> m_toolDir;
     std::unique_ptr<QTemporaryDir> m_workDir;
     QString m_savedWorkDir;
