@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +74,7 @@ private slots:
         m_settings = m_dir.filePath(QStringLiteral("TolvoTool.ini"));
         QDir(m_devices).removeRecursively();
         QVERIFY(QDir().mkpath(m_devices));
+        QFile::remove(link("wrench")); // left by a failed test
         platform::setDeviceFolders(path(m_devices), path(m_dir.filePath(QStringLiteral("sys"))));
         platform::setPortMappingFile(path(m_settings));
         writeMapping("COM40=" + link("wrench").toUtf8() + "\r\n");
@@ -108,9 +110,11 @@ private slots:
         observer.start(&counter);
 
         platform::PseudoTerminal wrench;
+        QString tty;
         if (linkToTty) {
             QVERIFY2(wrench.open(), wrench.error().c_str());
-            QVERIFY(QFile::link(QString::fromStdString(wrench.ttyPath()), link("wrench")));
+            tty = QString::fromStdString(wrench.ttyPath());
+            QVERIFY(QFile::link(tty, link("wrench")));
         } else {
             QVERIFY2(wrench.open(path(link("wrench"))), wrench.error().c_str());
         }
@@ -121,7 +125,10 @@ private slots:
         counter.changes = 0;
         wrench.close();
         QTRY_VERIFY(counter.changes >= 1);
-        QTRY_VERIFY(!portNames(observer).contains(QStringLiteral("COM40")));
+        // A program running beside may be handed the same tty number at once:
+        // then the link names a terminal again and the port is rightly there.
+        QTRY_VERIFY(!portNames(observer).contains(QStringLiteral("COM40"))
+                    || (!tty.isEmpty() && QFileInfo::exists(tty)));
         QFile::remove(link("wrench"));
     }
 
