@@ -16,8 +16,6 @@ static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
 
 namespace {
 
-// The announcement that ends the description list.
-constexpr int ListEndTransfer = 0;
 // Announced by a file download, which moves no progress bar.
 constexpr int FileTransfer = -1;
 
@@ -236,19 +234,19 @@ void DeviceService::keepIdentity(int id, const QByteArray& value)
     m_paramListHeader.fill(0);
     std::memcpy(m_paramListHeader.data(), value.constData(),
                 std::min(m_paramListHeader.size(), static_cast<size_t>(value.size())));
-    m_link.requestRecords(ParamListTransfer);
+    m_link.requestRecords(kaps::DescriptionList);
     m_views.setParamProgressMaximum(paramListCount());
 }
 
 void DeviceService::onTransferStart(int number, int size)
 {
     m_currentTransfer = number;
-    if (number == HistoryTransfer) {
+    if (number == kaps::HistoryTransfer) {
         m_historyState = 0;
         m_historyRefused = size == kaps::RefusedSize;
         m_historyTotalRecords = m_historyRefused ? 0 : historyprogress::recordsIn(size);
         m_historyLastPercent = 0;
-    } else if (number == ListEndTransfer && m_paramServiceState == 1) {
+    } else if (number == kaps::ListEndTransfer && m_paramServiceState == 1) {
         qCDebug(lcApp, "Param Service terminated...");
         m_paramServiceState = 2;
     }
@@ -256,7 +254,7 @@ void DeviceService::onTransferStart(int number, int size)
 
 void DeviceService::onProgress(int received)
 {
-    if (m_currentTransfer != HistoryTransfer || m_historyTotalRecords == 0)
+    if (m_currentTransfer != kaps::HistoryTransfer || m_historyTotalRecords == 0)
         return;
     m_historyLastPercent = historyprogress::percent(received, m_historyTotalRecords);
     m_views.setHistoryProgress(static_cast<int>(m_historyLastPercent));
@@ -266,7 +264,7 @@ void DeviceService::onProgress(int received)
 
 void DeviceService::onTransferEnd(const QByteArray& block)
 {
-    if (m_currentTransfer == HistoryTransfer) {
+    if (m_currentTransfer == kaps::HistoryTransfer) {
         if (m_historyState != 0)
             return;
         // Told apart from an empty history, which is no fault.

@@ -33,8 +33,6 @@ public:
     static constexpr int DeferMs = 500;
     // What one "DSP" frame carries after its mnemonic, ID and length.
     static constexpr int MaxValueBytes = frame::MaxPayload - 3 - 2 - 2;
-    static constexpr int HistoryTransfer = HistoryHost::HistoryTransfer;
-    static constexpr int ParamListTransfer = 0xFFFF;
 
     DeviceService(DeviceLink& link, ServiceViews& views, Scheduler& scheduler, QObject* parent = nullptr);
 

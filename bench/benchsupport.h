@@ -8,11 +8,18 @@
 
 namespace bench {
 
+// The word after "--name" among the arguments, else "".
+inline QString optionText(const QStringList& arguments, const QString& name)
+{
+    const qsizetype at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : QString();
+}
+
 // "--name N" among the arguments, else fallback.
 inline int option(const QStringList& arguments, const QString& name, int fallback)
 {
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
+    const QString text = optionText(arguments, name);
+    return text.isEmpty() ? fallback : text.toInt();
 }
 
 // "VmHWM" of /proc/self/status in MB; 0 where there is none.

@@ -4,6 +4,7 @@
 #include "params/accesslevel.h"
 #include "params/paramattr.h"
 #include "params/paramids.h"
+#include "protocol/kapsmessage.h"
 
 #include <iterator>
 
@@ -71,7 +72,7 @@ void CliSession::readListHeader()
 
 void CliSession::readDescriptions()
 {
-    m_client.readRecords(WrenchClient::DescriptionList, nullptr, [this](const Reply& reply) {
+    m_client.readRecords(kaps::DescriptionList, nullptr, [this](const Reply& reply) {
         if (failed(reply, QStringLiteral("parameter descriptions")))
             return;
         m_descriptions.add(reply.blocks);
@@ -175,7 +176,7 @@ void CliSession::readHistory()
 void CliSession::requestHistory()
 {
     m_client.readRecords(
-        WrenchClient::HistoryTransfer, [this](int percent) { emit progress(percent); },
+        kaps::HistoryTransfer, [this](int percent) { emit progress(percent); },
         [this](const Reply& reply) {
             if (failed(reply, QStringLiteral("history")))
                 return;

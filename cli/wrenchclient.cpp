@@ -11,11 +11,6 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-// The announcement that ends the description list.
-constexpr int ListEndTransfer = 0;
-} // namespace
-
 WrenchClient::WrenchClient(int timeoutMs, QObject* parent)
     : QObject(parent)
     , m_timeoutTicks(std::max(1, timeoutMs / TickMs))
@@ -168,7 +163,7 @@ void WrenchClient::onMessage(const KaPSMessage& message)
     restartTimeout();
     if (type == kaps::TransferStart)
         onTransferStart(message.value1, message.value2);
-    else if (type == kaps::Progress && m_progress && m_currentTransfer == HistoryTransfer && m_totalRecords != 0)
+    else if (type == kaps::Progress && m_progress && m_currentTransfer == kaps::HistoryTransfer && m_totalRecords != 0)
         m_progress(static_cast<int>(historyprogress::percent(message.progress, m_totalRecords)));
     else if (type == kaps::TransferEnd)
         onTransferEnd(message.bytes());
@@ -177,20 +172,20 @@ void WrenchClient::onMessage(const KaPSMessage& message)
 void WrenchClient::onTransferStart(int number, int size)
 {
     m_currentTransfer = number;
-    if (m_transfer == HistoryTransfer && number == HistoryTransfer) {
+    if (m_transfer == kaps::HistoryTransfer && number == kaps::HistoryTransfer) {
         if (size == kaps::RefusedSize)
             fail(Outcome::Refused, QStringLiteral("the wrench holds more history than the tool accepts"));
         else
             m_totalRecords = historyprogress::recordsIn(size);
-    } else if (m_transfer == DescriptionList && number == ListEndTransfer) {
+    } else if (m_transfer == kaps::DescriptionList && number == kaps::ListEndTransfer) {
         m_listEnding = true;
     }
 }
 
 void WrenchClient::onTransferEnd(const QByteArray& block)
 {
-    if (m_transfer == HistoryTransfer) {
-        if (m_currentTransfer == HistoryTransfer)
+    if (m_transfer == kaps::HistoryTransfer) {
+        if (m_currentTransfer == kaps::HistoryTransfer)
             finish(Reply{Outcome::Answered, block, {}, {}});
     } else if (m_listEnding) {
         finish(Reply{Outcome::Answered, {}, m_blocks, {}});

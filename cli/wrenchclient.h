@@ -25,8 +25,6 @@ class WrenchClient : public QObject
 
 public:
     static constexpr int TickMs = 50;
-    static constexpr int HistoryTransfer = 0xFFF0;
-    static constexpr int DescriptionList = 0xFFFF;
 
     enum class Outcome { Answered, TimedOut, Refused, PortLost };
     struct Reply {
@@ -52,8 +50,8 @@ public:
     void readParam(int id, Done done);
     // Answered when the wrench acknowledges the write.
     void writeParam(int id, const QByteArray& value, Done done);
-    // HistoryTransfer: one block, progress in the window's percent.
-    // DescriptionList: every record until the list's end.
+    // kaps::HistoryTransfer: one block, progress in the window's percent.
+    // kaps::DescriptionList: every record until the list's end.
     void readRecords(int number, Progress progress, Done done);
 
     void tick();

@@ -7,7 +7,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +14,6 @@
 #include <QPen>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QValueAxis>
 
@@ -67,10 +65,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     , m_formula(new QLabel(this))
     , m_saveChart(new QPushButton(this))
     , m_saveStatistics(new QPushButton(this))
-    , m_askSaveName([this](const QString& caption, const QString& proposedName, const QString& filters,
-                           QString* selectedFilter) {
-        return QFileDialog::getSaveFileName(this, caption, proposedName, filters, selectedFilter);
-    })
+    , m_askSaveName(fileDialogAsker(this))
 {
     setObjectName(QStringLiteral("ChartWindow"));
     m_chartView->setObjectName(QStringLiteral("chartView"));
@@ -124,7 +119,6 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     QList<QPointF> notOk;
     QList<QPointF> notEvaluated;
     QList<QPointF> outside;
-    QList<MeasuredPoint> sample;
     for (qsizetype i = 0; i < points.size(); ++i) {
         const QPointF position(static_cast<double>(i + 1), points[i].value);
         // A value of another unit or other limits on this axis would mislead.
@@ -132,7 +126,6 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
             outside.append(position);
             continue;
         }
-        sample.append(points[i]);
         switch (points[i].result) {
         case MeasuredPoint::Result::Ok:
             ok.append(position);
@@ -153,19 +146,18 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     m_lowerLine->replace(levelLine(m_stats.hasLimits, m_stats.lower, count));
     m_targetLine->replace(levelLine(m_stats.hasLimits, m_stats.target, count));
     m_upperLine->replace(levelLine(m_stats.hasLimits, m_stats.upper, count));
-    fitAxes(sample, count);
+    fitAxes(count);
     retranslate();
 }
 
-void ChartWindow::fitAxes(const QList<MeasuredPoint>& points, int recordCount)
+void ChartWindow::fitAxes(int recordCount)
 {
-    double low = m_stats.hasLimits ? m_stats.lower : 0.0;
-    double high = m_stats.hasLimits ? m_stats.upper : 1.0;
-    if (!points.isEmpty() && !m_stats.hasLimits)
-        low = high = points.first().value;
-    for (const MeasuredPoint& point : points) {
-        low = qMin(low, point.value);
-        high = qMax(high, point.value);
+    // The sample's values and its limits.
+    double low = m_stats.minimum.value_or(0.0);
+    double high = m_stats.maximum.value_or(1.0);
+    if (m_stats.hasLimits) {
+        low = qMin(low, m_stats.lower);
+        high = qMax(high, m_stats.upper);
     }
     const double margin = qMax((high - low) * 0.05, 0.5);
     m_axisY->setRange(low - margin, high + margin);
@@ -243,9 +235,9 @@ void ChartWindow::slotSaveChart()
         showWriteError(fileName, tr("the picture could not be encoded"));
         return;
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-        showWriteError(fileName, file.errorString());
+    QString error;
+    if (!historysave::writeFile(fileName, png, {}, error))
+        showWriteError(fileName, error);
 }
 
 void ChartWindow::slotSaveStatistics()

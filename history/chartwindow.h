@@ -1,11 +1,11 @@
 #pragma once
 
 #include "history/historystats.h"
+#include "history/savenameasker.h"
 
 #include <QByteArray>
 #include <QWidget>
 
-#include <functional>
 
 class QChart;
 class QChartView;
@@ -24,11 +24,6 @@ class ChartWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Asks for the file to save to, as the history page does; an empty
-    // answer cancels.
-    using SaveNameAsker = std::function<QString(const QString& caption, const QString& proposedName,
-                                                const QString& filters, QString* selectedFilter)>;
-
     explicit ChartWindow(QWidget* parent);
 
     // proposedName: the file name to propose, without a suffix.
@@ -49,7 +44,7 @@ private:
     void retranslate();
     void showFigures();
     // The value axis over the sample and its limits; the record axis over all.
-    void fitAxes(const QList<MeasuredPoint>& points, int recordCount);
+    void fitAxes(int recordCount);
     QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
     void showWriteError(const QString& fileName, const QString& error);
 

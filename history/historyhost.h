@@ -11,9 +11,6 @@
 class HistoryHost : public ViewHost
 {
 public:
-    // The number under which the record block is requested and announced.
-    static constexpr int HistoryTransfer = 0xFFF0;
-
     // 1 base version, 2 full version, 3 unknown; anything else: parameter
     // 101 has not been read yet.
     virtual int firmwareKind() const = 0;

@@ -1,9 +1,11 @@
 #include "history/historyprogress.h"
 
+#include "history/measurementrecord.h"
+
 namespace historyprogress {
 
 namespace {
-constexpr std::uint32_t RecordBytes = 64;
+constexpr auto RecordBytes = static_cast<std::uint32_t>(MeasurementRecord::Size);
 } // namespace
 
 std::uint32_t recordsIn(int announcedBytes)

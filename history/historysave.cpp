@@ -41,17 +41,19 @@ QString folderOf(const QString& fileName)
     return QDir::toNativeSeparators(QFileInfo(fileName).absolutePath() + QLatin1Char('/'));
 }
 
-bool writeReport(const QString& fileName, const QString& text, QString& error)
+bool writeFile(const QString& fileName, const QByteArray& bytes, QIODevice::OpenMode extraMode, QString& error)
 {
     QSaveFile file(fileName);
-    QStringEncoder encoder(QStringConverter::System);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        const QByteArray bytes = encoder.encode(text);
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
+    if (file.open(QIODevice::WriteOnly | extraMode) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
     error = file.errorString();
     return false;
+}
+
+bool writeReport(const QString& fileName, const QString& text, QString& error)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return writeFile(fileName, encoder.encode(text), QIODevice::Text, error);
 }
 
 } // namespace historysave

@@ -2,7 +2,9 @@
 
 #include "history/historyreports.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QIODevice>
 #include <QString>
 
 // The history save without its dialogs: the proposed name, the report a
@@ -23,6 +25,11 @@ const QString& reportFor(const QString& fileName, const HistoryReports& reports)
 
 // The folder of fileName with a trailing separator, native separators.
 QString folderOf(const QString& fileName);
+
+// Replaces fileName's contents with bytes, opened with WriteOnly and
+// extraMode. The old file stays whole when anything fails; error then says
+// why.
+bool writeFile(const QString& fileName, const QByteArray& bytes, QIODevice::OpenMode extraMode, QString& error);
 
 // Replaces fileName's contents with text in the system's 8-bit encoding
 // (UTF-8 here, no byte-order mark), line ends as the system writes text.

@@ -11,7 +11,7 @@
 
 namespace {
 
-MeasuredPoint pointOf(const MeasurementRecord& record, const RecordFormatter& formatter)
+MeasuredPoint pointOf(const MeasurementRecord& record)
 {
     MeasuredPoint point;
     point.number = record.number;
@@ -25,7 +25,7 @@ MeasuredPoint pointOf(const MeasurementRecord& record, const RecordFormatter& fo
     } else {
         // The measured torque carries its own sign.
         point.value = record.measuredTorque / 100.0;
-        point.unit = formatter.text(record, RecordField::Unit);
+        point.unit = unitName(record.torqueUnit);
         point.target = sign * record.targetTorque / 10.0;
         tolerance = qAbs(point.target) * record.tolerance / 1000.0;
     }
@@ -109,12 +109,10 @@ QList<MeasuredPoint> measuredPoints(QByteArrayView block)
     QList<MeasuredPoint> points;
     const qsizetype records = MeasurementRecord::countIn(block);
     points.reserve(records);
-    // Only for the unit, which is never translated.
-    const RecordFormatter formatter(u'.', translateHistoryText);
     for (qsizetype i = 0; i < records; ++i) {
         const MeasurementRecord record = MeasurementRecord::at(block, i);
         if (!record.isEmpty())
-            points.append(pointOf(record, formatter));
+            points.append(pointOf(record));
     }
     return points;
 }

@@ -59,13 +59,6 @@ void appendClock(QString& out, int first, int second, int third)
     appendInteger(out, third, 2);
 }
 
-const QString& unitName(quint8 torqueUnit)
-{
-    static const QString names[] = {QStringLiteral("Nm"), QStringLiteral("Lbf ft"),
-                                    QStringLiteral("Lbf in"), QStringLiteral("Kgf m"), QString()};
-    return names[qMin<int>(torqueUnit, 4)];
-}
-
 const QString& noText()
 {
     static const QString empty;
@@ -73,6 +66,13 @@ const QString& noText()
 }
 
 } // namespace
+
+const QString& unitName(quint8 torqueUnit)
+{
+    static const QString names[] = {QStringLiteral("Nm"), QStringLiteral("Lbf ft"),
+                                    QStringLiteral("Lbf in"), QStringLiteral("Kgf m"), QString()};
+    return names[qMin<int>(torqueUnit, 4)];
+}
 
 QString translateHistoryText(const char* sourceText)
 {

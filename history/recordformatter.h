@@ -11,6 +11,10 @@ using HistoryTranslate = std::function<QString(const char* sourceText)>;
 // The history page's own translation ("ViewHistory").
 QString translateHistoryText(const char* sourceText);
 
+// The torque unit's text; "" for a unit the wrench does not name. Never
+// translated.
+const QString& unitName(quint8 torqueUnit);
+
 // The values of a record that the reports print.
 enum class RecordField {
     Number,

@@ -6,11 +6,11 @@
 #include "params/accesslevel.h"
 #include "params/paramids.h"
 #include "params/qorbpidman.h"
+#include "protocol/kapsmessage.h"
 #include "ui/styletemplate.h"
 #include "ui_viewhistory.h"
 
 #include <QApplication>
-#include <QFileDialog>
 
 #include <iterator>
 
@@ -22,12 +22,6 @@ const QString reportStyle = QStringLiteral(
     "border-width:1px;border-color:#959526;border-style:dotted;padding:17px 45px");
 const QString whiteText = QStringLiteral("color:#FFFFFF");
 
-QString askWithFileDialog(QWidget* parent, const QString& caption, const QString& proposedName,
-                          const QString& filters, QString* selectedFilter)
-{
-    return QFileDialog::getSaveFileName(parent, caption, proposedName, filters, selectedFilter);
-}
-
 } // namespace
 
 ViewHistory::ViewHistory(QWidget* parent, HistoryHost* host)
@@ -35,10 +29,7 @@ ViewHistory::ViewHistory(QWidget* parent, HistoryHost* host)
     , m_form(std::make_unique<Ui::ViewHistory>())
     , m_historyHost(host)
     , m_decimalSeparator(host->historyDecimalSeparator())
-    , m_askSaveName([this](const QString& caption, const QString& proposedName, const QString& filters,
-                           QString* selectedFilter) {
-        return askWithFileDialog(this, caption, proposedName, filters, selectedFilter);
-    })
+    , m_askSaveName(fileDialogAsker(this))
 {
     m_form->setupUi(this);
     for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
@@ -179,7 +170,7 @@ void ViewHistory::startReading()
         button->setEnabled(false);
     prepareReadList();
     // The port closed under the page: no answer will come.
-    if (!m_historyHost->requestRecords(HistoryHost::HistoryTransfer))
+    if (!m_historyHost->requestRecords(kaps::HistoryTransfer))
         abandonReadout();
 }
 
@@ -309,14 +300,18 @@ void ViewHistory::slotSaveHistory()
 
 void ViewHistory::updateChart(QByteArrayView block)
 {
-    // Save has something to save exactly when the block made a text report.
-    m_records = m_reports.text.isEmpty() ? QByteArray() : block.toByteArray();
+    m_records = block.toByteArray();
     m_form->pushButtonChart->setEnabled(!m_records.isEmpty());
     if (m_chartWindow)
-        m_chartWindow->showRecords(m_records, m_decimalSeparator,
-                                   historysave::proposedFileName(m_historyHost->historyPath(), tr("Chart"),
-                                                                 m_historyHost->serialNumber(),
-                                                                 QDateTime::currentDateTime()));
+        showRecordsInChart();
+}
+
+void ViewHistory::showRecordsInChart()
+{
+    m_chartWindow->showRecords(m_records, m_decimalSeparator,
+                               historysave::proposedFileName(m_historyHost->historyPath(), tr("Chart"),
+                                                             m_historyHost->serialNumber(),
+                                                             QDateTime::currentDateTime()));
 }
 
 void ViewHistory::slotShowChart()
@@ -325,7 +320,7 @@ void ViewHistory::slotShowChart()
         return;
     if (!m_chartWindow) {
         m_chartWindow = new ChartWindow(this); // the page owns it
-        updateChart(m_records);
+        showRecordsInChart();
     }
     m_chartWindow->show();
     m_chartWindow->raise();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "history/historyreports.h"
+#include "history/savenameasker.h"
 #include "params/viewbase.h"
 
 #include <QPixmap>
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 
 class ChartWindow;
@@ -24,11 +24,6 @@ class ViewHistory : public ViewBase
     Q_OBJECT
 
 public:
-    // Asks for the file to save to: caption, proposed name, filter list and
-    // the filter chosen; an empty answer cancels.
-    using SaveNameAsker = std::function<QString(const QString& caption, const QString& proposedName,
-                                                const QString& filters, QString* selectedFilter)>;
-
     ViewHistory(QWidget* parent, HistoryHost* host);
     ~ViewHistory() override;
 
@@ -86,6 +81,7 @@ private:
     void setPageShown(bool shown);
     // The chart shows the records of the report there is, if any.
     void updateChart(QByteArrayView block);
+    void showRecordsInChart();
 
     std::unique_ptr<Ui::ViewHistory> m_form;
     HistoryHost* m_historyHost;

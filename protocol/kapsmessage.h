@@ -23,6 +23,12 @@ constexpr int ParamValue = 1164;     // "DTM"
 
 // value2 of a TransferStart whose size was refused: nothing will be kept.
 constexpr int RefusedSize = -1;
+
+// The numbers under which the tool asks for records ("RRQ") and the wrench
+// announces them ("RST").
+constexpr int HistoryTransfer = 0xFFF0; // the measurement history, one block
+constexpr int DescriptionList = 0xFFFF; // the parameter descriptions
+constexpr int ListEndTransfer = 0;      // announces the end of the descriptions
 } // namespace kaps
 
 // One decoded protocol result (types 1150..1164) for the main window and views.

@@ -5,6 +5,7 @@
 // chart_window_shot --out FILE [--records N] [--series] [--german]
 // --series: the production series of the simulated wrench's --history-series.
 
+#include "bench/benchsupport.h"
 #include "history/chartwindow.h"
 #include "tools/historygenerator.h"
 
@@ -17,13 +18,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    const auto value = [&arguments](const QString& name) {
-        const qsizetype at = arguments.indexOf(name);
-        return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : QString();
-    };
-    const QString out = value(QStringLiteral("--out"));
-    const QString count = value(QStringLiteral("--records"));
-    const int records = count.isEmpty() ? 500 : count.toInt();
+    const QString out = bench::optionText(arguments, QStringLiteral("--out"));
+    const int records = bench::option(arguments, QStringLiteral("--records"), 500);
     if (out.isEmpty() || records <= 0) {
         std::fprintf(stderr, "usage: chart_window_shot --out FILE [--records N] [--series] [--german]\n");
         return 2;

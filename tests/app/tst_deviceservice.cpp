@@ -473,7 +473,7 @@ void TestDeviceService::historyProgress()
     QFETCH(QList<int>, percents);
     QFETCH(int, processing);
 
-    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer, announced)));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer, announced)));
     QCOMPARE(m_service->historyState(), 0);
     for (int received : progress) {
         KaPSMessage block = message(kaps::Progress, 0, 0);
@@ -493,7 +493,7 @@ void TestDeviceService::historyProgress()
 // announcement is judged on its own.
 void TestDeviceService::refusedHistoryIsNotAnEmptyOne()
 {
-    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer,
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer,
                                              kaps::RefusedSize)));
     KaPSMessage block = message(kaps::Progress, 0, 0);
     QVERIFY(m_service->handleMessage(block));
@@ -502,7 +502,7 @@ void TestDeviceService::refusedHistoryIsNotAnEmptyOne()
     QCOMPARE(m_views->tooLargeShown, 1);
     QVERIFY(m_views->historyBlocks.isEmpty());
 
-    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer, 0)));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer, 0)));
     QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0)));
     QCOMPARE(m_views->tooLargeShown, 1);
     QCOMPARE(m_views->historyBlocks, QList<QByteArray>{QByteArray()});
@@ -512,7 +512,7 @@ void TestDeviceService::refusedHistoryIsNotAnEmptyOne()
 // the list's blocks never reach the history view.
 void TestDeviceService::otherDownloadsLeaveHistoryAlone()
 {
-    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, DeviceService::HistoryTransfer, 640)));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer, 640)));
     QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0, QString(), QByteArray(640, 'r'))));
     QCOMPARE(m_views->historyBlocks.size(), 1);
 

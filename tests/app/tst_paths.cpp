@@ -1,4 +1,5 @@
 #include "app/paths.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/privateconfighome.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,9 @@ public:
     QString startPath() const { return path("bin/TolvoTool"); }
     QString bin() const { return path("bin/"); }
     QString share() const { return path("share/tolvotool/"); }
-    bool put(const QString& file, const QByteArray& content = "<style/>") const
+    bool put(const QString& file) const
     {
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        return out.open(QIODevice::WriteOnly) && out.write(content) == content.size();
+        return QDir().mkpath(QFileInfo(file).absolutePath()) && writeFileBytes(file, "<style/>");
     }
 
 private:
@@ -249,7 +248,6 @@ void TestPaths::translationFromEitherLayout()
     QVERIFY(tree.isValid());
     const QString resources = tree.path(qPrintable(folder));
     QVERIFY(tree.put(resources + QLatin1String("TolvoTool.sty")));
-    QVERIFY(QDir().mkpath(resources));
     const QString built = qEnvironmentVariable("TOLVO_BIN_DIR") + QLatin1String("/TolvoTool_de.qm");
     QVERIFY(QFile::copy(built, resources + QLatin1String("TolvoTool_de.qm")));
     // Nothing in the working directory to find first.

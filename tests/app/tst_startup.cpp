@@ -141,8 +141,11 @@ private:
     QString startPath() const;
     QString settingsFile() const { return paths::settingsFile(startPath()); }
     void provideGermanTranslation(const QString& directory) const;
-    void provideStyleFile() const;
-    void provideSplashPicture() const;
+    // Into the tool's folder, or into directory.
+    void provideStyleFile() const { provideStyleFile(m_toolDir->path()); }
+    void provideStyleFile(const QString& directory) const;
+    void provideSplashPicture() const { provideSplashPicture(m_toolDir->path()); }
+    void provideSplashPicture(const QString& directory) const;
     // <tool dir>/bin/TolvoTool with the given files in <tool dir>/<folder>.
     QString provideTree(const QString& folder, bool style, bool splash, bool translation) const;
 
@@ -186,9 +189,9 @@ void TestStartup::provideGermanTranslation(const QString& directory) const
     QVERIFY(QFile::copy(built, directory + QLatin1String("/TolvoTool_de.qm")));
 }
 
-void TestStartup::provideStyleFile() const
+void TestStartup::provideStyleFile(const QString& directory) const
 {
-    writeText(paths::styleFile(startPath()),
+    writeText(directory + QLatin1String("/TolvoTool.sty"),
               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
               "<style>\n"
               "  <resolution><xPix>1280</xPix><yPix>1024</yPix></resolution>\n"
@@ -196,12 +199,12 @@ void TestStartup::provideStyleFile() const
               "</style>\n");
 }
 
-void TestStartup::provideSplashPicture() const
+void TestStartup::provideSplashPicture(const QString& directory) const
 {
-    QVERIFY(QDir(m_toolDir->path()).mkpath(QStringLiteral("images")));
+    QVERIFY(QDir(directory).mkpath(QStringLiteral("images")));
     QImage picture(200, 120, QImage::Format_RGB32);
     picture.fill(Qt::darkBlue);
-    QVERIFY(picture.save(paths::imageDirectory(startPath()) + QLatin1String("splash.png")));
+    QVERIFY(picture.save(directory + QLatin1String("/images/splash.png")));
 }
 
 QString TestStartup::provideTree(const QString& folder, bool style, bool splash, bool translation) const
@@ -209,18 +212,12 @@ QString TestStartup::provideTree(const QString& folder, bool style, bool splash,
     const QDir root(m_toolDir->path());
     const QString resources = root.filePath(folder);
     root.mkpath(QStringLiteral("bin"));
-    root.mkpath(folder + QLatin1String("/images"));
+    root.mkpath(folder);
     const QString start = QDir::toNativeSeparators(root.filePath(QStringLiteral("bin/TolvoTool")));
-    if (style) {
-        const QString beside = paths::styleFile(startPath());
-        provideStyleFile();
-        QFile::rename(beside, resources + QLatin1String("/TolvoTool.sty"));
-    }
-    if (splash) {
-        QImage picture(200, 120, QImage::Format_RGB32);
-        picture.fill(Qt::darkBlue);
-        picture.save(resources + QLatin1String("/images/splash.png"));
-    }
+    if (style)
+        provideStyleFile(resources);
+    if (splash)
+        provideSplashPicture(resources);
     if (translation)
         provideGermanTranslation(resources);
     return start;
