@@ -1,6 +1,7 @@
 #include "app/dlgsetup.h"
 
 #include "app/qorbinifile.h"
+#include "app/setupdefaults.h"
 #include "app/tolvotool.h"
 
 #include <QCheckBox>
@@ -13,7 +14,7 @@
 
 namespace {
 
-const QString setupSection = QStringLiteral("SETUP");
+const QString& setupSection = setupdefaults::Section;
 const QString germanItem = QStringLiteral("GERMAN");
 const QString englishItem = QStringLiteral("ENGLISH");
 

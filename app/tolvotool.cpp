@@ -3,6 +3,7 @@
 #include "app/applog.h"
 #include "app/dlgsetup.h"
 #include "app/paths.h"
+#include "app/setupdefaults.h"
 #include "app/statuslabel.h"
 #include "app/wrenchmessage.h"
 #include "comm/comevents.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-const QString setupSection = QStringLiteral("SETUP");
+const QString& setupSection = setupdefaults::Section;
 const QString toolTitle = QStringLiteral("Tolvo-Tool - V. 1.006");
 
 // The answer to a wrench message whose box could not be shown.
@@ -49,11 +50,6 @@ QTranslator& processTranslator()
     if (!translator)
         translator = new QTranslator(QCoreApplication::instance());
     return *translator;
-}
-
-QChar firstCharacter(const QString& text)
-{
-    return text.isEmpty() ? QChar() : text.front();
 }
 
 QString backgroundFile()
@@ -167,9 +163,8 @@ void TolvoTool::createViews()
 
 void TolvoTool::readReportSeparator()
 {
-    m_historyDecimalSeparator = firstCharacter(
-        m_settings.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"),
-                              QStringLiteral(","), true));
+    m_historyDecimalSeparator = setupdefaults::separatorOf(
+        m_settings.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"), setupdefaults::DecimalSeparator, true));
 }
 
 void TolvoTool::readSetup()
@@ -178,9 +173,8 @@ void TolvoTool::readSetup()
     m_paramView->loadXml(m_settings.readString(setupSection, QStringLiteral("CURRENT_FILE"), QString(), false));
     m_xmlPath = m_settings.readString(setupSection, QStringLiteral("XML_PATH"), QString(), true);
     m_htmlPath = m_settings.readString(setupSection, QStringLiteral("HTML_PATH"), QString(), true);
-    m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), 57600, true);
-    m_language = m_settings.readString(setupSection, QStringLiteral("LANGUAGE"),
-                                       QStringLiteral("GERMAN"), true);
+    m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), setupdefaults::BaudRate, true);
+    m_language = m_settings.readString(setupSection, QStringLiteral("LANGUAGE"), setupdefaults::Language, true);
     // Written after each history save, so that the next save starts there.
     m_historyPath = m_settings.readString(setupSection, QStringLiteral("HISTORY_PATH"), QString(), false);
 }

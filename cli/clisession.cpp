@@ -108,7 +108,7 @@ void CliSession::keepIdentity(int id, const QByteArray& value)
     QString text;
     if (description == nullptr || !ParamDescriptions::format(*description, value, text))
         return;
-    m_result.identityTexts.append({id, text});
+    m_result.identityTexts.append({id, description->name, text, description->unit});
     if (!paramattr::isScalar(description->attr))
         return;
     // The history page takes both from the described values.

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QPair>
 #include <QObject>
 #include <QString>
 
@@ -36,7 +35,13 @@ public:
         QString identification;
         IdentityValues identity;
         // The identity parameters as their descriptions show them, by ID.
-        QList<QPair<int, QString>> identityTexts;
+        struct IdentityText {
+            int id = 0;
+            QString name;
+            QString value;
+            QString unit;
+        };
+        QList<IdentityText> identityTexts;
         QByteArray history;
         QString value; // Get, Set: the value read (back)
     };
@@ -45,7 +50,6 @@ public:
 
     void start(const Request& request);
     const Result& result() const { return m_result; }
-    const ParamDescriptions& descriptions() const { return m_descriptions; }
 
 signals:
     void progress(int percent);

@@ -2,6 +2,7 @@
 
 #include "app/paths.h"
 #include "app/qorbinifile.h"
+#include "app/setupdefaults.h"
 #include "platform/ports.h"
 #include "platform/profile.h"
 
@@ -15,7 +16,7 @@
 
 namespace {
 
-const QString setupSection = QStringLiteral("SETUP");
+const QString& setupSection = setupdefaults::Section;
 // Far above the conventional numbers, for a path no COM name maps to.
 constexpr int OwnMappingPort = 9999;
 
@@ -40,11 +41,9 @@ CliSettings CliSettings::load(const QString& givenFile)
     QorbInifile ini;
     ini.setFileName(settings.file, true);
     settings.baudRate = ini.readInt(setupSection, QStringLiteral("BAUDRATE"), settings.baudRate, false);
-    const QString separator =
-        ini.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"), QStringLiteral(","), false);
-    settings.decimalSeparator = separator.isEmpty() ? QChar() : separator.front();
-    // The window's default, when the file says nothing.
-    settings.language = ini.readString(setupSection, QStringLiteral("LANGUAGE"), QStringLiteral("GERMAN"), false);
+    settings.decimalSeparator = setupdefaults::separatorOf(
+        ini.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"), setupdefaults::DecimalSeparator, false));
+    settings.language = ini.readString(setupSection, QStringLiteral("LANGUAGE"), setupdefaults::Language, false);
     return settings;
 }
 
@@ -55,6 +54,16 @@ bool CliSettings::installTranslation() const
         return false;
     translator->setParent(QCoreApplication::instance());
     return QCoreApplication::installTranslator(translator.release());
+}
+
+QList<PresentPort> presentPorts()
+{
+    QList<PresentPort> ports;
+    for (const std::string& name : platform::availablePortNames()) {
+        const int number = std::stoi(name.substr(3));
+        ports.append({number, QFile::decodeName(platform::devicePathForPort(number).c_str())});
+    }
+    return ports;
 }
 
 bool PortChoice::choose(const QString& port, QString& error)
@@ -74,10 +83,10 @@ bool PortChoice::choose(const QString& port, QString& error)
         error = QStringLiteral("no such port: %1").arg(port);
         return false;
     }
-    for (const std::string& name : platform::availablePortNames()) {
-        const int number = std::stoi(name.substr(3));
-        if (canonical(QFile::decodeName(platform::devicePathForPort(number).c_str())) == canonical(port)) {
-            m_portNumber = number;
+    const QString device = canonical(port);
+    for (const PresentPort& present : presentPorts()) {
+        if (canonical(present.path) == device) {
+            m_portNumber = present.number;
             return true;
         }
     }

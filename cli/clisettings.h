@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/setupdefaults.h"
+
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -11,7 +14,7 @@
 // written to it.
 struct CliSettings {
     QString file;
-    int baudRate = 57600;
+    int baudRate = setupdefaults::BaudRate;
     QChar decimalSeparator = u',';
     QString language;
 
@@ -27,6 +30,14 @@ struct CliSettings {
     // the file of the port mapping.
     static CliSettings load(const QString& givenFile);
 };
+
+// A port present now: its COM number and the device path it stands for.
+struct PresentPort {
+    int number = 0;
+    QString path;
+};
+// In COM-number order.
+QList<PresentPort> presentPorts();
 
 // The port a run talks to: "COMn" (any letter case), or a device path, which
 // a COM name that maps to it stands for, else one a mapping of this run's own.

@@ -3,7 +3,6 @@
 #include "cli/historyoutput.h"
 #include "history/historysave.h"
 #include "history/historystats.h"
-#include "platform/ports.h"
 #include "protocol/toolconversation.h"
 
 #include <QDateTime>
@@ -28,25 +27,23 @@ QString withoutControls(const QString& text)
 QString portsText()
 {
     QString text;
-    for (const std::string& name : platform::availablePortNames()) {
-        const int number = std::stoi(name.substr(3));
-        text += QString::fromStdString(name) + QLatin1Char(' ')
-            + QFile::decodeName(platform::devicePathForPort(number).c_str()) + QLatin1Char('\n');
-    }
+    for (const PresentPort& port : presentPorts())
+        text += QStringLiteral("COM%1 %2\n").arg(port.number).arg(port.path);
     return text;
 }
 
-QString identifyText(const CliSession::Result& result, const ParamDescriptions& descriptions)
+QString identifyText(const CliSession::Result& result)
 {
     const DeviceIdentity identity = splitIdentification(result.identification);
     QString text = QStringLiteral("identification: %1\nname: %2\nversion: %3\nextra: %4\n")
                        .arg(withoutControls(result.identification), withoutControls(identity.name),
                             withoutControls(identity.version), withoutControls(identity.extra));
-    for (const auto& [id, value] : result.identityTexts) {
-        const ParamRecord* description = descriptions.find(id);
-        text += QStringLiteral("%1 %2: %3").arg(id).arg(withoutControls(description->name), withoutControls(value));
-        if (!description->unit.isEmpty())
-            text += QLatin1Char(' ') + description->unit;
+    for (const CliSession::Result::IdentityText& parameter : result.identityTexts) {
+        text += QStringLiteral("%1 %2: %3")
+                    .arg(parameter.id)
+                    .arg(withoutControls(parameter.name), withoutControls(parameter.value));
+        if (!parameter.unit.isEmpty())
+            text += QLatin1Char(' ') + parameter.unit;
         text += QLatin1Char('\n');
     }
     return text;

@@ -19,7 +19,7 @@ QString portsText();
 
 // The identification, split, then "ID name: value unit" per identity
 // parameter as its description shows it.
-QString identifyText(const CliSession::Result& result, const ParamDescriptions& descriptions);
+QString identifyText(const CliSession::Result& result);
 
 // The reports (written as the window's Save writes them), the records as
 // JSON, the statistics as the chart window shows them; the text report to

@@ -28,8 +28,7 @@ int failWith(ExitCode code, const QString& error)
     return exitStatus(code);
 }
 
-CliSession::Result runSession(const CliArguments& arguments, const CliSettings& settings, int portNumber,
-                              ParamDescriptions& descriptions)
+CliSession::Result runSession(const CliArguments& arguments, const CliSettings& settings, int portNumber)
 {
     WrenchClient client(arguments.timeoutMs);
     CliSession session(client);
@@ -46,7 +45,6 @@ CliSession::Result runSession(const CliArguments& arguments, const CliSettings& 
     session.start(request);
     QCoreApplication::exec();
     bar.end();
-    descriptions = session.descriptions();
     return session.result();
 }
 
@@ -81,8 +79,7 @@ int main(int argc, char** argv)
     if (!port.choose(arguments.port, error))
         return failWith(ExitCode::NoPort, error);
 
-    ParamDescriptions descriptions;
-    const CliSession::Result result = runSession(arguments, settings, port.portNumber(), descriptions);
+    const CliSession::Result result = runSession(arguments, settings, port.portNumber());
     if (result.code != ExitCode::Ok)
         return failWith(result.code, QStringLiteral("%1: %2").arg(arguments.port, result.error));
 
@@ -90,7 +87,7 @@ int main(int argc, char** argv)
     ExitCode code = ExitCode::Ok;
     switch (arguments.command) {
     case CliArguments::Command::Identify:
-        out = commandoutput::identifyText(result, descriptions);
+        out = commandoutput::identifyText(result);
         break;
     case CliArguments::Command::History:
         code = commandoutput::writeHistory(result, arguments, settings, out, error);

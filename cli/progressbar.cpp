@@ -21,7 +21,6 @@ void ProgressBar::show(int percent)
     if (!m_drawing || shown == m_shown)
         return;
     m_shown = shown;
-    m_drawn = true;
     const int filled = shown * BarWidth / 100;
     const std::string bar = std::string(static_cast<size_t>(filled), '#')
         + std::string(static_cast<size_t>(BarWidth - filled), '.');
@@ -31,8 +30,7 @@ void ProgressBar::show(int percent)
 
 void ProgressBar::end()
 {
-    if (m_drawn)
+    if (m_shown != -1)
         std::fputc('\n', m_stream);
-    m_drawn = false;
     m_shown = -1;
 }

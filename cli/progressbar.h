@@ -14,11 +14,8 @@ public:
     // Ends the bar's line, if one was drawn.
     void end();
 
-    bool drawing() const { return m_drawing; }
-
 private:
     std::FILE* m_stream;
     bool m_drawing;
-    bool m_drawn = false;
-    int m_shown = -1;
+    int m_shown = -1; // -1: no bar on the line
 };

@@ -53,7 +53,6 @@ void WrenchClient::readParam(int id, Done done)
 
 void WrenchClient::writeParam(int id, const QByteArray& value, Done done)
 {
-    m_id = id;
     begin(Pending::Write, std::move(done),
           m_engine.sendCommand("DSP", value.constData(), id, static_cast<int>(value.size()), true));
 }

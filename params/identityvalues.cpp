@@ -12,8 +12,7 @@ QString valueText(const QByteArray& value)
                                static_cast<qsizetype>(qstrnlen(value.constData(), static_cast<size_t>(value.size()))));
 }
 
-} // namespace
-
+// "B" in the firmware text: a base version; "F": a full one; else unknown.
 int firmwareKindOf(const QString& firmwareVersion)
 {
     if (firmwareVersion.contains(QLatin1Char('B')))
@@ -21,27 +20,29 @@ int firmwareKindOf(const QString& firmwareVersion)
     return firmwareVersion.contains(QLatin1Char('F')) ? IdentityValues::FullVersion : IdentityValues::UnknownVersion;
 }
 
-bool IdentityValues::take(int id, const QByteArray& value)
+} // namespace
+
+void IdentityValues::take(int id, const QByteArray& value)
 {
     switch (id) {
     case paramid::DeviceName:
         deviceName = valueText(value);
-        return true;
+        break;
     case paramid::Firmware:
         firmwareVersion = valueText(value);
         firmwareKind = firmwareKindOf(firmwareVersion);
-        return true;
+        break;
     case paramid::Hardware:
         hardwareVersion = valueText(value);
-        return true;
+        break;
     case paramid::HistoryMode:
         if (!value.isEmpty())
             historyMode = static_cast<std::uint8_t>(value[0]);
-        return true;
+        break;
     case paramid::SerialNumber:
         serialNumber = valueText(value);
-        return true;
+        break;
     default:
-        return false;
+        break;
     }
 }

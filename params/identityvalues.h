@@ -16,11 +16,8 @@ struct IdentityValues {
     // 2 adds the schedule, parameter set and check lines to the reports.
     int historyMode = 3;
 
-    // Keeps the value of parameter id when it is one of the identity's; false
-    // for any other ID. Texts end at their first 0 byte or with the value; an
-    // empty history mode leaves the old one.
-    bool take(int id, const QByteArray& value);
+    // Keeps the value of parameter id when it is one of the identity's, and
+    // ignores any other. Texts end at their first 0 byte or with the value;
+    // an empty history mode leaves the old one.
+    void take(int id, const QByteArray& value);
 };
-
-// "B" in the firmware text: a base version; "F": a full one; else unknown.
-int firmwareKindOf(const QString& firmwareVersion);

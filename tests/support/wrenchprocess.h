@@ -24,6 +24,12 @@ public:
     }
     ~WrenchProcess() { stop(); }
 
+    // Bytes of frames the tool sends: the history's request, and the
+    // readout code 583019 (least significant byte first) written to
+    // parameter 5.
+    static inline const QString historyRequest = QStringLiteral("52 52 51 FF F0");
+    static inline const QString readoutCodeWrite = QStringLiteral("44 53 50 00 05 00 04 6B E5 08 00");
+
     static QString program(const QString& binDir = QString())
     {
         return QDir(binDir.isEmpty() ? qEnvironmentVariable("TOLVO_BIN_DIR") : binDir)
@@ -99,16 +105,20 @@ public:
         }
         return result;
     }
-    // Indexes into frames() of those sent the given way with that mnemonic.
+    // Indexes into frames() of those sent the given way ("rx": by the tool)
+    // with that mnemonic, all from one reading of the log.
     QList<qsizetype> framesOf(const char* direction, const char* mnemonic) const
     {
-        const QList<QStringList> all = frames();
-        QList<qsizetype> found;
-        for (qsizetype i = 0; i < all.size(); ++i) {
-            if (all[i][0] == QLatin1String(direction) && all[i][3] == QLatin1String(mnemonic))
-                found.append(i);
-        }
-        return found;
+        return framesWhere(direction, [mnemonic](const QStringList& frame) {
+            return frame[3] == QLatin1String(mnemonic);
+        });
+    }
+    // The same for those whose bytes contain bytes ("52 52 51 FF F0").
+    QList<qsizetype> framesWith(const char* direction, const QString& bytes) const
+    {
+        return framesWhere(direction, [&bytes](const QStringList& frame) {
+            return frame.join(QLatin1Char(' ')).contains(bytes);
+        });
     }
 
     QProcess process;
@@ -118,6 +128,18 @@ public:
     const QString logFile;
 
 private:
+    template <typename Match>
+    QList<qsizetype> framesWhere(const char* direction, Match matches) const
+    {
+        const QList<QStringList> all = frames();
+        QList<qsizetype> found;
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (all[i][0] == QLatin1String(direction) && matches(all[i]))
+                found.append(i);
+        }
+        return found;
+    }
+
     QString pathIn(const QString& folder, const char* name) const
     {
         const QString file = QString::fromLatin1(name);

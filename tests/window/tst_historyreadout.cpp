@@ -3,6 +3,7 @@
 // make, Save in every form, a faulty line, and a wrench unplugged mid-way.
 #include "windowtest.h"
 #include "filebytes.h"
+#include "wrenchreports.h"
 
 #include "history/historyreports.h"
 #include "history/viewhistory.h"
@@ -16,24 +17,8 @@ using namespace windowtest;
 namespace {
 
 constexpr int ReadoutMs = 60000;
-// 583019, least significant byte first, written to parameter 5.
-const QString readoutCodeWrite = QStringLiteral("44 53 50 00 05 00 04 6B E5 08 00");
-const QString historyRequest = QStringLiteral("52 52 51 FF F0");
 const QString serialNumberRead = QStringLiteral("44 52 51 00 87");
 const QString portGone = QStringLiteral("Com Port is no longer available!");
-
-// Indexes of the frames sent the given way whose bytes contain bytes, all
-// from one reading of the log.
-QList<qsizetype> framesWith(const Wrench& wrench, const char* direction, const QString& bytes)
-{
-    const QList<QStringList> frames = wrench.frames();
-    QList<qsizetype> found;
-    for (qsizetype i = 0; i < frames.size(); ++i) {
-        if (frames[i][0] == QLatin1String(direction) && frames[i].join(QLatin1Char(' ')).contains(bytes))
-            found.append(i);
-    }
-    return found;
-}
 
 int countLog(const Wrench& wrench, const char* direction)
 {
@@ -96,11 +81,11 @@ void TestHistoryReadout::startWrench(const QStringList& options)
 void TestHistoryReadout::connectWindow()
 {
     QTRY_VERIFY_WITH_TIMEOUT(button(*m_window, "pushButtonOnline")->isEnabled(), WaitMs);
-    const int serialReads = static_cast<int>(framesWith(*m_wrench, "rx", serialNumberRead).size());
+    const int serialReads = static_cast<int>(m_wrench->framesWith("rx", serialNumberRead).size());
     QTest::keyClick(m_window.get(), Qt::Key_F9);
     QVERIFY(m_window->isOnline());
     // The identity parameters come through the tick, the serial number last.
-    QTRY_VERIFY_WITH_TIMEOUT(framesWith(*m_wrench, "rx", serialNumberRead).size() > serialReads, WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_wrench->framesWith("rx", serialNumberRead).size() > serialReads, WaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_window->serialNumber(), QStringLiteral("TW2000123"), WaitMs);
     QCOMPARE(m_window->firmwareKind(), 2);
     QCOMPARE(m_window->historyMode(), 2);
@@ -122,14 +107,7 @@ void TestHistoryReadout::readHistory()
 // of the readout.
 HistoryReports TestHistoryReadout::expectedReports(int records) const
 {
-    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
-    ReportSettings settings;
-    settings.identity = {QStringLiteral("TOLVO TW-200"), QStringLiteral("FW 2.14.0"), QStringLiteral("HW 3.1"),
-                         QStringLiteral("TW2000123")};
-    settings.historyMode = 2;
-    const HistoryReports early = buildReports(block, settings, m_readStarted);
-    return early.text == view()->reports().text ? early
-                                                : buildReports(block, settings, QDateTime::currentDateTime());
+    return testsupport::wrenchReports(records, 2, u',', m_readStarted, view()->reports().text);
 }
 
 QString TestHistoryReadout::saveAs(const QString& answer, const QString& filter)
@@ -163,8 +141,8 @@ void TestHistoryReadout::readAndSave()
     // The second readout's header may name the next minute.
     const HistoryReports expected = expectedReports(wrench::history::DefaultCount);
     QCOMPARE(shownText(), expected.text);
-    const QList<qsizetype> codes = framesWith(*m_wrench, "rx", readoutCodeWrite);
-    const QList<qsizetype> requests = framesWith(*m_wrench, "rx", historyRequest);
+    const QList<qsizetype> codes = m_wrench->framesWith("rx", Wrench::readoutCodeWrite);
+    const QList<qsizetype> requests = m_wrench->framesWith("rx", Wrench::historyRequest);
     QCOMPARE(codes.size(), 1);
     QCOMPARE(requests.size(), 2);
     QVERIFY(codes[0] < requests[0]);
@@ -276,7 +254,7 @@ void TestHistoryReadout::unplugDuringReadout()
     connectWindow();
     readHistory();
     QCOMPARE(shownText(), expectedReports(Records).text);
-    QCOMPARE(framesWith(*m_wrench, "rx", readoutCodeWrite).size(), 2);
+    QCOMPARE(m_wrench->framesWith("rx", Wrench::readoutCodeWrite).size(), 2);
     QCOMPARE(m_user->boxes.size(), 1);
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+
+// The reports the tool builds from the simulated wrench's generated history.
+#include "history/historyreports.h"
+#include "tools/historygenerator.h"
+
+#include <QDateTime>
+
+namespace testsupport {
+
+// The reports of the wrench's first `records` generated records, with the
+// identity it reports. Their header names the minute of the readout: the one
+// at `started` when shownText is that report, else the present one.
+inline HistoryReports wrenchReports(int records, int historyMode, QChar decimalSeparator,
+                                    const QDateTime& started, const QString& shownText)
+{
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
+    ReportSettings settings;
+    settings.identity = {QStringLiteral("TOLVO TW-200"), QStringLiteral("FW 2.14.0"), QStringLiteral("HW 3.1"),
+                         QStringLiteral("TW2000123")};
+    settings.historyMode = historyMode;
+    settings.decimalSeparator = decimalSeparator;
+    const HistoryReports early = buildReports(block, settings, started);
+    return early.text == shownText ? early : buildReports(block, settings, QDateTime::currentDateTime());
+}
+
+} // namespace testsupport
