@@ -31,15 +31,14 @@ MeasuredPoint pointOf(const MeasurementRecord& record)
     }
     // Limits where the reports print target, tolerance and evaluation: every
     // angle measurement, a torque measurement with targets.
-    const bool evaluated = record.isAngleMeasurement() || (record.isTorqueMeasurement() && record.hasTargets());
-    point.hasLimits = evaluated;
+    point.hasLimits = record.isAngleMeasurement() || (record.isTorqueMeasurement() && record.hasTargets());
     if (point.hasLimits) {
         point.lower = point.target - tolerance;
         point.upper = point.target + tolerance;
     } else {
         point.target = 0.0;
     }
-    if (evaluated && record.evaluation <= 1)
+    if (point.hasLimits && record.evaluation <= 1)
         point.result = record.evaluation == 1 ? MeasuredPoint::Result::Ok : MeasuredPoint::Result::NotOk;
     return point;
 }
