@@ -127,10 +127,7 @@ tsan() {
     [ -n "$targets" ] || { echo "no threaded tests"; return 0; }
     # shellcheck disable=SC2086
     ninja -C build-tsan -j"$jobs" $targets tolvo-wrench
-    # fast_unwind_on_malloc=0: Debian's Qt has no frame pointers, so the fast
-    # unwinder loses the Qt frames of allocations (QCoreApplication::postEvent
-    # among them) and the suppressions below could not name them.
-    TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:history_size=7:die_after_fork=0:fast_unwind_on_malloc=0" \
+    TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:history_size=7:die_after_fork=0" \
         ctest --test-dir build-tsan --output-on-failure -L threaded -j"$jobs"
 }
 

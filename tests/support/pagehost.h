@@ -1,11 +1,12 @@
 #pragma once
 
-// The main window as the history page sees it: connected to a full-version
-// wrench, recording what the page asks of it.
+// The main window as the device views see it: connected to a full-version
+// wrench, recording what the views ask of it.
 #include "history/historyhost.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 struct SentWrite {
     int id;
@@ -21,13 +22,21 @@ public:
         writes.append({id, QByteArray(value, length), reRead});
         return true;
     }
-    bool startParamService() override { return true; }
-    void beginParamTransfer(bool) override {}
-    void endParamTransfer(bool) override {}
-    void setCurrentFile(const QString&, bool) override {}
-    void setXmlPath(const QString&) override {}
-    void showError(const QString&) override {}
-    void setHistoryMode(int) override {}
+    bool startParamService() override
+    {
+        ++serviceStarts;
+        return identified;
+    }
+    void beginParamTransfer(bool quiet) override { transfers.append(quiet ? "begin quiet" : "begin"); }
+    void endParamTransfer(bool quiet) override { transfers.append(quiet ? "end quiet" : "end"); }
+    void setCurrentFile(const QString& name, bool remember) override
+    {
+        currentFile = name;
+        remembered = remember;
+    }
+    void setXmlPath(const QString& directory) override { xmlPath = directory; }
+    void showError(const QString& text) override { errors.append(text); }
+    void setHistoryMode(int mode) override { historyModeSet = mode; }
     int firmwareKind() const override { return kind; }
     int historyMode() const override { return 2; }
     QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
@@ -44,7 +53,15 @@ public:
     void setHistoryPath(const QString&) override {}
 
     int kind = 2;
+    bool identified = true;
     bool portOpen = true;
     QList<SentWrite> writes;
     QList<int> recordRequests;
+    int serviceStarts = 0;
+    QList<QByteArray> transfers;
+    QString currentFile;
+    bool remembered = false;
+    QString xmlPath;
+    QStringList errors;
+    int historyModeSet = -1;
 };

@@ -3,8 +3,8 @@
 // parameter view, on the real parameter model and real files.
 #include "windowtest.h"
 
-#include "history/historyhost.h"
 #include "history/viewhistory.h"
+#include "pagehost.h"
 #include "params/qorbcrc32.h"
 #include "params/qorbpidman.h"
 #include "params/viewhost.h"
@@ -19,66 +19,6 @@ namespace {
 
 constexpr quint32 TypeU8 = 0x00;
 constexpr quint32 TypeU32 = 0x30;
-
-struct SentWrite {
-    int id;
-    QByteArray value;
-    bool reRead;
-};
-
-// The main window as the views see it.
-class RecordingHost : public HistoryHost
-{
-public:
-    bool setParam(int id, const char* value, int length, bool reRead) override
-    {
-        writes.append({id, QByteArray(value, length), reRead});
-        return true;
-    }
-    bool startParamService() override
-    {
-        ++serviceStarts;
-        return identified;
-    }
-    void beginParamTransfer(bool quiet) override { transfers.append(quiet ? "begin quiet" : "begin"); }
-    void endParamTransfer(bool quiet) override { transfers.append(quiet ? "end quiet" : "end"); }
-    void setCurrentFile(const QString& name, bool remember) override
-    {
-        currentFile = name;
-        remembered = remember;
-    }
-    void setXmlPath(const QString& directory) override { xmlPath = directory; }
-    void showError(const QString& text) override { errors.append(text); }
-    void setHistoryMode(int mode) override { historyModeSet = mode; }
-    int firmwareKind() const override { return kind; }
-    int historyMode() const override { return 2; }
-    QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
-    QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
-    QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
-    QString serialNumber() const override { return QStringLiteral("TW/2000\\123"); }
-    QChar historyDecimalSeparator() const override { return u','; }
-    bool requestRecords(int number) override
-    {
-        recordRequests.append(number);
-        return portOpen;
-    }
-    QString historyPath() const override { return folder; }
-    void setHistoryPath(const QString& directory) override { folder = directory; }
-
-    bool identified = true;
-    QList<SentWrite> writes;
-    int serviceStarts = 0;
-    QList<QByteArray> transfers;
-    QString currentFile;
-    bool remembered = false;
-    QString xmlPath;
-    QStringList errors;
-    int historyModeSet = -1;
-    int kind = 0;
-    bool portOpen = true;
-    QList<int> recordRequests;
-    QString folder;
-};
 
 void appendU32(QByteArray& out, quint32 value)
 {
@@ -148,7 +88,7 @@ private:
     std::unique_ptr<ToolFolder> m_folder;
     std::unique_ptr<StyleObject> m_style;
     std::unique_ptr<BoxWatcher> m_user;
-    std::unique_ptr<RecordingHost> m_host;
+    std::unique_ptr<PageHost> m_host;
     std::unique_ptr<ViewParam> m_paramView;
     std::unique_ptr<ViewHistory> m_historyView;
 };
@@ -159,7 +99,8 @@ void TestViews::init()
     QVERIFY(m_folder->isValid());
     m_style = std::make_unique<StyleObject>();
     m_user = std::make_unique<BoxWatcher>();
-    m_host = std::make_unique<RecordingHost>();
+    m_host = std::make_unique<PageHost>();
+    m_host->kind = 0; // parameter 101 not read yet
     m_paramView = std::make_unique<ViewParam>(nullptr, m_host.get());
     m_historyView = std::make_unique<ViewHistory>(nullptr, m_host.get());
     m_historyView->setModel(m_paramView->model());
