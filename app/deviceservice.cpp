@@ -3,16 +3,11 @@
 #include "app/applog.h"
 #include "history/historyprogress.h"
 #include "params/paramids.h"
-#include "params/qorbpidman.h"
 #include "protocol/kapsmessage.h"
-
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
-
-// The model encodes no value that could not be sent.
-static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
 
 namespace {
 
@@ -38,16 +33,31 @@ void DeviceService::tick()
         else
             m_views.sendParamWrite();
     }
-    countDown(m_requestTimeout, m_lastRequestedId, "Timeout Parameter Request");
-    countDown(m_setTimeout, m_lastSetId, "Timeout Parameter Set");
+    if (countDown(m_requestTimeout)) {
+        const int id = m_lastRequestedId;
+        showTimeout(id, "Timeout Parameter Request");
+        settleUnanswered(id);
+        emit requestTimedOut(id);
+    }
+    if (countDown(m_setTimeout)) {
+        showTimeout(m_lastSetId, "Timeout Parameter Set");
+        emit setTimedOut(m_lastSetId);
+    }
+    if (countDown(m_transferTimeout)) {
+        qCDebug(lcApp, "Timeout Record Transfer");
+        emit transferTimedOut();
+    }
+}
+
+bool DeviceService::countDown(int& ticks)
+{
+    return ticks != 0 && --ticks == 0;
 }
 
 // The message names the ID whose time ran out, even when the next request
 // has gone out before it shows.
-void DeviceService::countDown(int& ticks, int id, const char* what)
+void DeviceService::showTimeout(int id, const char* what)
 {
-    if (ticks == 0 || --ticks != 0)
-        return;
     qCDebug(lcApp, "%s", what);
     const QString text = QString::fromLatin1(what) + QStringLiteral("\nID: %1").arg(id);
     later(DeferMs, [this, text] {
@@ -72,7 +82,7 @@ bool DeviceService::requestParam(int id)
     if (!m_link.isUsable() || !m_link.requestData(id, 1))
         return false;
     m_lastRequestedId = id;
-    m_requestTimeout = TimeoutTicks;
+    m_requestTimeout = m_timeoutTicks;
     return true;
 }
 
@@ -91,7 +101,7 @@ bool DeviceService::setParam(int id, const char* value, int length, bool reRead)
     m_lastSetId = id;
     if (reRead)
         m_reReadId = id;
-    m_setTimeout = TimeoutTicks;
+    m_setTimeout = m_timeoutTicks;
     return true;
 }
 
@@ -103,10 +113,26 @@ bool DeviceService::startParamService()
     return true;
 }
 
+bool DeviceService::requestRecords(int number)
+{
+    if (!m_link.requestRecords(number))
+        return false;
+    transferAlive();
+    return true;
+}
+
+void DeviceService::transferAlive()
+{
+    m_transferTimeout = m_timeoutTicks;
+}
+
 void DeviceService::paramServiceStart()
 {
     m_link.requestData(paramid::ListHeader, 1);
     m_paramServiceState = 0;
+    // The header starts the download: a wrench that never answers it times
+    // out as one that stops sending descriptions.
+    transferAlive();
 }
 
 void DeviceService::paramServiceOK()
@@ -118,7 +144,7 @@ void DeviceService::reReadParam(int id)
 {
     if (m_link.isUsable() && m_link.requestData(id, 1)) {
         m_lastRequestedId = id;
-        m_requestTimeout = TimeoutTicks;
+        m_requestTimeout = m_timeoutTicks;
     }
 }
 
@@ -146,15 +172,18 @@ int DeviceService::paramListCount() const
     return m_paramListHeader[4] | (m_paramListHeader[5] << 8);
 }
 
-void DeviceService::onIdentification()
+void DeviceService::onIdentification(const QString& identification)
 {
-    resetCounters();
-    if (m_serviceStartedThisConnection)
+    // A wrench may answer two of the tool's repeats: restarting then would
+    // cancel the description download under way.
+    if (!m_identification.isNull() && identification == m_identification)
         return;
+    resetCounters();
+    forgetIdentity();
+    m_identification = identification;
     // The views' own start, when the port opened, came before the wrench
     // could answer.
     if (startParamService()) {
-        m_serviceStartedThisConnection = true;
         beginParamTransfer(false);
         m_views.prepareHistoryReadList();
     }
@@ -163,8 +192,15 @@ void DeviceService::onIdentification()
 void DeviceService::onLinkClosed()
 {
     resetCounters();
-    m_serviceStartedThisConnection = false;
+    forgetIdentity();
     m_acknowledgesAwaitingFrame = 0;
+}
+
+// Reports name the wrench that was read: nothing of another may remain.
+void DeviceService::forgetIdentity()
+{
+    m_identification = QString();
+    m_identity = IdentityValues();
 }
 
 void DeviceService::resetCounters()
@@ -173,6 +209,7 @@ void DeviceService::resetCounters()
     m_reReadId = 0;
     m_setTimeout = 0;
     m_requestTimeout = 0;
+    m_transferTimeout = 0;
     m_lastSetId = 0;
     m_lastRequestedId = 0;
     m_paramServiceState = -1;
@@ -213,7 +250,10 @@ bool DeviceService::handleMessage(const KaPSMessage& message)
 
 void DeviceService::onParamValue(int id, const QByteArray& value)
 {
+    const bool firmwareBefore = m_identity.firmwareKind != IdentityValues::NotRead;
     keepIdentity(id, value);
+    if (!firmwareBefore && m_identity.firmwareKind != IdentityValues::NotRead)
+        m_views.firmwareKnown();
     // Only the answer to the read being waited for ends that wait: reads of
     // the service start and the read back would otherwise end another's.
     if (m_requestTimeout != 0 && id == m_lastRequestedId) {
@@ -234,12 +274,14 @@ void DeviceService::keepIdentity(int id, const QByteArray& value)
     m_paramListHeader.fill(0);
     std::memcpy(m_paramListHeader.data(), value.constData(),
                 std::min(m_paramListHeader.size(), static_cast<size_t>(value.size())));
-    m_link.requestRecords(kaps::DescriptionList);
+    requestRecords(kaps::DescriptionList);
     m_views.setParamProgressMaximum(paramListCount());
 }
 
 void DeviceService::onTransferStart(int number, int size)
 {
+    if (m_transferTimeout != 0)
+        transferAlive();
     m_currentTransfer = number;
     if (number == kaps::HistoryTransfer) {
         m_historyState = 0;
@@ -254,6 +296,8 @@ void DeviceService::onTransferStart(int number, int size)
 
 void DeviceService::onProgress(int received)
 {
+    if (m_transferTimeout != 0)
+        transferAlive();
     if (m_currentTransfer != kaps::HistoryTransfer || m_historyTotalRecords == 0)
         return;
     m_historyLastPercent = historyprogress::percent(received, m_historyTotalRecords);
@@ -264,9 +308,12 @@ void DeviceService::onProgress(int received)
 
 void DeviceService::onTransferEnd(const QByteArray& block)
 {
+    if (m_transferTimeout != 0)
+        transferAlive();
     if (m_currentTransfer == kaps::HistoryTransfer) {
         if (m_historyState != 0)
             return;
+        m_transferTimeout = 0;
         // Told apart from an empty history, which is no fault.
         if (m_historyRefused)
             m_views.historyTooLarge();
@@ -280,6 +327,7 @@ void DeviceService::onTransferEnd(const QByteArray& block)
             m_views.paramInfo(block);
     } else if (m_paramServiceState == 2) {
         m_paramServiceState = -1;
+        m_transferTimeout = 0;
         m_views.paramInfo(QByteArray());
         // Parameters read while their descriptions were still arriving could
         // not be decoded: read them again.
@@ -297,9 +345,19 @@ void DeviceService::onErrorReport(std::uint32_t groupAndCode, std::uint32_t erro
     if (!detail.isEmpty())
         message += QLatin1String("\n\n") + detail;
     // The report answers the read: the queues go on behind the box.
-    m_requestTimeout = 0;
+    if (std::exchange(m_requestTimeout, 0) != 0)
+        settleUnanswered(m_lastRequestedId);
     m_views.uncheckRefreshButtons();
+    emit wrenchRefused(message);
     emit errorMessage(tr("Error"), message);
+}
+
+void DeviceService::settleUnanswered(int id)
+{
+    if (id != paramid::Firmware || m_identity.firmwareKind != IdentityValues::NotRead)
+        return;
+    m_identity.firmwareKind = IdentityValues::UnknownVersion;
+    m_views.firmwareKnown();
 }
 
 void DeviceService::onAcknowledgeAnnounced()
@@ -335,5 +393,6 @@ void DeviceService::handleAcknowledge()
         const int id = std::exchange(m_reReadId, 0);
         later(ReReadDelayMs, [this, id] { reReadParam(id); });
     }
-    m_setTimeout = 0;
+    if (std::exchange(m_setTimeout, 0) != 0)
+        emit parameterWritten(m_lastSetId);
 }

@@ -20,8 +20,8 @@ class KaPSMessage;
 // queues one request at a time, the time-outs of reads and writes, the read
 // back after a write, the download of the wrench's parameter descriptions,
 // the routing of downloads to the views, the identity parameters and the
-// wrench's error reports. The window owns it and shows the messages it asks
-// for.
+// wrench's error reports. The window and tolvo-cli each own one: the window
+// shows the messages it asks for, tolvo-cli ends its run on the outcomes.
 class DeviceService : public QObject
 {
     Q_OBJECT
@@ -37,6 +37,9 @@ public:
     DeviceService(DeviceLink& link, ServiceViews& views, Scheduler& scheduler, QObject* parent = nullptr);
 
     void tick();
+    // How many ticks a read, a write, or a download between two of its
+    // messages may wait for the wrench.
+    void setTimeoutTicks(int ticks) { m_timeoutTicks = ticks; }
 
     // Reads and writes are refused (false, nothing sent) unless the wrench is
     // connected and identified; each is watched by its own time-out. A value
@@ -45,14 +48,19 @@ public:
     bool setParam(int id, const char* value, int length, bool reRead);
     // The description download, 500 ms later.
     bool startParamService();
+    // Asks for a download ("RRQ"); it times out when the wrench stays silent.
+    bool requestRecords(int number);
     void beginParamTransfer(bool quiet);
     void endParamTransfer(bool quiet);
     void showParamProgress(bool show, bool busy);
 
-    // A new identification answer: everything of the old one is forgotten;
-    // the first answer of a connection starts the parameter service.
-    void onIdentification();
-    // The port was closed: nothing scheduled may act any more.
+    // The wrench's identification answer. The first of a connection, or one
+    // that names another wrench, starts a new conversation: the identity is
+    // forgotten and the parameter service starts. The same answer again (the
+    // wrench answered a repeat of the tool's identification) changes nothing.
+    void onIdentification(const QString& identification);
+    // The port was closed: nothing scheduled may act any more, and the
+    // wrench's identity is forgotten.
     void onLinkClosed();
     // Downloads, parameter values and error reports (1150, 1153, 1155, 1156,
     // 1159, 1164); false for any other message.
@@ -78,15 +86,32 @@ public:
     int firmwareKind() const { return m_identity.firmwareKind; }
     int historyMode() const { return m_identity.historyMode; }
     void setHistoryMode(int mode) { m_identity.historyMode = mode; }
+    // This conversation's identity; empty where the wrench has not answered.
+    const IdentityValues& identity() const { return m_identity; }
     int paramListCount() const;
 
 signals:
+    // For a message box.
     void errorMessage(const QString& title, const QString& text);
+    // The outcomes for a caller that waits for them, each as it happens.
+    void requestTimedOut(int id);
+    void setTimedOut(int id);
+    void parameterWritten(int id);
+    void transferTimedOut();
+    // The wrench's error report, as errorMessage shows it.
+    void wrenchRefused(const QString& text);
 
 private:
     void later(int delayMs, std::function<void()> work);
-    void countDown(int& ticks, int id, const char* what);
+    // True when the count has just run out.
+    static bool countDown(int& ticks);
+    void showTimeout(int id, const char* what);
+    // A read that ended without a value: without parameter 101 the firmware
+    // kind is unknown.
+    void settleUnanswered(int id);
+    void transferAlive();
     void resetCounters();
+    void forgetIdentity();
     void paramServiceStart();
     void paramServiceOK();
     void reReadParam(int id);
@@ -108,14 +133,18 @@ private:
     // Scheduled work carries the generation it was scheduled in; a reset
     // starts a new one, so work of an old connection does nothing.
     std::uint64_t m_generation = 0;
-    bool m_serviceStartedThisConnection = false;
+    // This connection's identification answer; null before the first.
+    QString m_identification;
     int m_acknowledgesAwaitingFrame = 0;
+    int m_timeoutTicks = TimeoutTicks;
 
     int m_paramServiceState = -1;
     int m_historyState = -1;
     // Ticks of 50 ms while a parameter read or write is outstanding.
     int m_requestTimeout = 0;
     int m_setTimeout = 0;
+    // Ticks left while a download waits for its next message; 0 for none.
+    int m_transferTimeout = 0;
     int m_reReadId = 0;
     int m_lastRequestedId = 0;
     int m_lastSetId = 0;

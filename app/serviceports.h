@@ -52,6 +52,9 @@ public:
     virtual void stepParamProgress() = 0;
     virtual void setParamFileName(const QString& name) = 0;
     virtual void uncheckRefreshButtons() = 0;
+    // The firmware kind of this conversation is known now: parameter 101
+    // was answered, or its read failed (then the kind is "unknown").
+    virtual void firmwareKnown() = 0;
 };
 
 class Scheduler

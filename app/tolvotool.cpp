@@ -362,6 +362,7 @@ void TolvoTool::slotExit()
 
 void TolvoTool::stopLink()
 {
+    m_deferredErrors.clear();
     toolconversation::sayGoodbye(m_messageService);
     closePort();
 }
@@ -534,6 +535,7 @@ void TolvoTool::onPortLost()
 {
     if (!portLossToReport())
         return;
+    m_deferredErrors.clear();
     closePort();
     withdrawWrenchBox();
     showError(tr("Com Port is no longer available!"));
@@ -545,6 +547,7 @@ void TolvoTool::onWriteError()
         return;
     m_views.uncheckRefreshButtons();
     withdrawWrenchBox();
+    m_deferredErrors.clear();
     m_writeErrorShown = true;
     showError(tr("Write Error to Com Port.\nPress Ok and disconnect the Port.\n"
                  "Check your Application and reopen the Port!"));
@@ -563,5 +566,5 @@ void TolvoTool::onIdentification(QEvent* event)
     m_deviceExtra = identity.extra;
     m_pendingMessageId = 0;
     updateStatusText();
-    m_service.onIdentification();
+    m_service.onIdentification(message->text);
 }

@@ -2,7 +2,8 @@
 
 #include "app/deviceservice.h"
 #include "app/qorbinifile.h"
-#include "app/serviceadapters.h"
+#include "app/servicelink.h"
+#include "app/windowviews.h"
 #include "comm/qorbcomobserver.h"
 #include "history/historyhost.h"
 #include "protocol/qkapsmsgio.h"
@@ -83,7 +84,7 @@ public:
     QString hardwareVersion() const override { return m_service.hardwareVersion(); }
     QString serialNumber() const override { return m_service.serialNumber(); }
     QChar historyDecimalSeparator() const override { return m_historyDecimalSeparator; }
-    bool requestRecords(int number) override { return m_messageService.requestRecords(number); }
+    bool requestRecords(int number) override { return m_service.requestRecords(number); }
     const DeviceService& deviceService() const { return m_service; }
     ViewParam* paramView() const { return m_paramView; }
     ViewHistory* historyView() const { return m_historyView; }
@@ -147,7 +148,7 @@ private:
     bool m_writeErrorShown = false;
     // The tool's own errors (title, text) that came while another box was
     // open; shown once that box has closed and been answered, so that no
-    // failure goes unreported.
+    // failure goes unreported. They belong to their connection and go with it.
     QList<std::pair<QString, QString>> m_deferredErrors;
     std::unique_ptr<Ui::TolvoTool> m_form;
     QScrollArea* m_scrollArea = nullptr;

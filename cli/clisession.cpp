@@ -1,125 +1,255 @@
 #include "cli/clisession.h"
 
 #include "cli/clilog.h"
+#include "comm/comevents.h"
 #include "params/accesslevel.h"
 #include "params/paramattr.h"
 #include "params/paramids.h"
+#include "protocol/frame/view.h"
 #include "protocol/kapsmessage.h"
+#include "protocol/toolconversation.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
-CliSession::CliSession(WrenchClient& client, QObject* parent)
-    : QObject(parent)
-    , m_client(client)
+namespace {
+
+const QString noAnswer = QStringLiteral("no answer from the wrench");
+
+// The report as the window's box shows it, on one line.
+QString reportLine(const QString& report)
 {
+    return QStringLiteral("error report, ")
+        + report.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QStringLiteral(", "));
+}
+
+} // namespace
+
+CliSession::CliSession(QObject* parent)
+    : QObject(parent)
+{
+    toolconversation::identifyAsTool(m_engine);
+    m_ticker.setInterval(DeviceService::TickMs);
+    connect(&m_ticker, &QTimer::timeout, this, &CliSession::tick);
+    connect(&m_service, &DeviceService::requestTimedOut, this, &CliSession::onRequestTimedOut);
+    connect(&m_service, &DeviceService::setTimedOut, this,
+            [this] { fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer); });
+    connect(&m_service, &DeviceService::transferTimedOut, this, [this] {
+        if (m_step == Step::Describing || m_step == Step::Command)
+            fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+    });
+    connect(&m_service, &DeviceService::wrenchRefused, this, &CliSession::onRefused);
+    connect(&m_service, &DeviceService::parameterWritten, this, [this] {
+        if (m_afterWrite)
+            std::exchange(m_afterWrite, nullptr)();
+    });
+}
+
+CliSession::~CliSession()
+{
+    close();
 }
 
 void CliSession::start(const Request& request)
 {
     m_request = request;
     m_result = Result();
-    const bool opened = m_client.open(request.portNumber, request.baudRate, [this](const Reply& reply) {
-        if (failed(reply, QStringLiteral("identification")))
-            return;
-        m_result.identification = reply.text;
-        readListHeader();
-    });
-    if (!opened)
-        fail(ExitCode::NoPort, QStringLiteral("the port cannot be opened"));
+    m_service.setTimeoutTicks(std::max(1, request.timeoutMs / DeviceService::TickMs));
+    if (!m_engine.open(this, request.portNumber, request.baudRate)) {
+        m_step = Step::Done;
+        m_result.code = ExitCode::NoPort;
+        m_result.error = QStringLiteral("the port cannot be opened");
+        emit finished();
+        return;
+    }
+    m_online = true;
+    m_step = Step::Identifying;
+    m_waitingFor = QStringLiteral("identification");
+    m_identifyTicksLeft = std::max(1, request.timeoutMs / DeviceService::TickMs);
+    m_ticker.start();
 }
 
-bool CliSession::failed(const Reply& reply, const QString& what)
+void CliSession::tick()
 {
-    switch (reply.outcome) {
-    case WrenchClient::Outcome::Answered:
-        return false;
-    case WrenchClient::Outcome::TimedOut:
-        fail(ExitCode::NoAnswer, what + QStringLiteral(": ") + reply.text);
-        return true;
-    case WrenchClient::Outcome::Refused:
-        fail(ExitCode::Refused, what + QStringLiteral(": ") + reply.text);
-        return true;
-    case WrenchClient::Outcome::PortLost:
-        fail(ExitCode::NoPort, what + QStringLiteral(": ") + reply.text);
-        return true;
+    if (m_step == Step::Done || m_step == Step::Idle)
+        return;
+    m_service.tick();
+    if (m_step == Step::Identifying && --m_identifyTicksLeft <= 0) {
+        fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+        return;
     }
-    return true;
+    // Every identity parameter answered, refused or timed out.
+    if (m_step == Step::ReadingIdentity && !m_queues.readsPending() && m_service.requestTimeout() == 0)
+        runCommand();
 }
 
 void CliSession::fail(ExitCode code, const QString& error)
 {
+    if (m_step == Step::Done)
+        return;
     m_result.code = code;
     m_result.error = error;
-    m_client.close();
+    close();
     emit finished();
 }
 
 void CliSession::succeed()
 {
-    m_client.close();
+    if (m_step == Step::Done)
+        return;
+    m_result.identity = m_service.identity();
+    close();
     emit finished();
 }
 
-// The header announces the list; the list itself comes as one download per
-// description.
-void CliSession::readListHeader()
+void CliSession::close()
 {
-    m_client.readParam(paramid::ListHeader, [this](const Reply& reply) {
-        if (!failed(reply, QStringLiteral("parameter list")))
-            readDescriptions();
-    });
+    m_step = Step::Done;
+    m_ticker.stop();
+    m_afterWrite = nullptr;
+    if (m_engine.isOpen()) {
+        if (m_engine.connected())
+            toolconversation::sayGoodbye(m_engine);
+        m_engine.close();
+    }
+    m_online = false;
+    m_service.onLinkClosed();
 }
 
-void CliSession::readDescriptions()
+void CliSession::customEvent(QEvent* event)
 {
-    m_client.readRecords(kaps::DescriptionList, nullptr, [this](const Reply& reply) {
-        if (failed(reply, QStringLiteral("parameter descriptions")))
-            return;
-        m_descriptions.add(reply.blocks);
-        qCInfo(lcCli) << m_descriptions.count() << "parameter descriptions";
-        readIdentity(0);
-    });
+    switch (static_cast<int>(event->type())) {
+    case comevent::Receive:
+        if (auto* received = dynamic_cast<ComReceiveEvent*>(event); received && received->slot()) {
+            RxSlot* slot = received->slot();
+            if (slot->state.load(std::memory_order_acquire) == RxSlot::Complete) {
+                const frame::View frame(slot->data(), slot->length);
+                if (frame.isAck())
+                    m_service.onAcknowledgeFrame(frame.hasMnemonic("VER"));
+            }
+            slot->release();
+        }
+        return;
+    case comevent::ReadError:
+        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port went away"));
+        return;
+    case comevent::WriteError:
+        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port cannot be written"));
+        return;
+    case kaps::Acknowledge:
+        m_service.onAcknowledgeAnnounced();
+        return;
+    default:
+        break;
+    }
+    const auto* message = dynamic_cast<const KaPSMessage*>(event);
+    if (message == nullptr)
+        return;
+    qCDebug(lcCli) << "message" << message->type() << message->value1 << message->value2 << message->progress;
+    if (static_cast<int>(message->type()) == kaps::Identification)
+        onIdentification(message->text);
+    else
+        m_service.handleMessage(*message);
 }
 
-// As in the window, a refused identity parameter leaves its value unread and
-// the others are read on.
-void CliSession::readIdentity(int index)
+void CliSession::onIdentification(const QString& text)
 {
-    if (index == static_cast<int>(std::size(paramid::IdentityReads))) {
-        runCommand();
+    if (m_step == Step::Done)
+        return;
+    m_service.onIdentification(text);
+    if (m_step != Step::Identifying)
+        return;
+    m_result.identification = text;
+    m_step = Step::Describing;
+    m_waitingFor = QStringLiteral("parameter descriptions");
+}
+
+// As in the window, an identity parameter that is not answered stays empty
+// and the others are read on; anything else waited for ends the run.
+void CliSession::onRequestTimedOut(int id)
+{
+    if (m_step == Step::Command && id == m_valueId)
+        fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+    else
+        qCInfo(lcCli) << "parameter" << id << "not answered";
+}
+
+void CliSession::onRefused(const QString& report)
+{
+    if (m_step == Step::Command)
+        fail(ExitCode::Refused, m_waitingFor + QStringLiteral(": ") + reportLine(report));
+    else
+        qCInfo(lcCli) << "parameter" << m_service.lastRequestedId() << "refused:" << reportLine(report);
+}
+
+void CliSession::paramInfo(const QByteArray& record)
+{
+    if (!record.isEmpty()) {
+        m_descriptions.add({record});
         return;
     }
-    const int id = paramid::IdentityReads[index];
-    m_client.readParam(id, [this, id, index](const Reply& reply) {
-        if (reply.outcome == WrenchClient::Outcome::Refused)
-            qCInfo(lcCli) << "parameter" << id << "refused:" << reply.text;
-        else if (failed(reply, QStringLiteral("parameter %1").arg(id)))
-            return;
-        else
-            keepIdentity(id, reply.bytes);
-        readIdentity(index + 1);
-    });
+    // The list's end: the service reads the identity parameters again, now
+    // that they can be decoded.
+    qCInfo(lcCli) << m_descriptions.count() << "parameter descriptions";
+    if (m_step == Step::Describing) {
+        m_step = Step::ReadingIdentity;
+        m_waitingFor = QStringLiteral("identity parameters");
+    }
 }
 
-void CliSession::keepIdentity(int id, const QByteArray& value)
+void CliSession::prepareHistoryReadList()
 {
-    m_result.identity.take(id, value);
+    m_queues.setReadIds(QList<int>(std::begin(paramid::IdentityReads), std::end(paramid::IdentityReads)));
+}
+
+int CliSession::nextHistoryRead()
+{
+    return m_queues.nextRead();
+}
+
+void CliSession::historyParamValue(int id, const QByteArray& value)
+{
+    if (m_step == Step::Command && id == m_valueId) {
+        const ParamRecord* description = m_descriptions.find(id);
+        if (description == nullptr || !ParamDescriptions::format(*description, value, m_result.value)) {
+            fail(ExitCode::Refused, QStringLiteral("parameter %1: the value is shorter than described").arg(id));
+            return;
+        }
+        succeed();
+        return;
+    }
+    keepIdentityText(id, value);
+}
+
+// Decoded by the descriptions, as the history page decodes them; an answer
+// that came before its description cannot be, and is read again.
+void CliSession::keepIdentityText(int id, const QByteArray& value)
+{
     const ParamRecord* description = m_descriptions.find(id);
     QString text;
     if (description == nullptr || !ParamDescriptions::format(*description, value, text))
         return;
-    m_result.identityTexts.append({id, description->name, text, description->unit});
+    const Result::IdentityText shown{id, description->name, text, description->unit};
+    auto& texts = m_result.identityTexts;
+    const auto known = std::find_if(texts.begin(), texts.end(), [id](const auto& item) { return item.id == id; });
+    if (known != texts.end())
+        *known = shown;
+    else
+        texts.append(shown);
     if (!paramattr::isScalar(description->attr))
         return;
-    // The history page takes both from the described values.
     if (id == paramid::AccessLevel)
         m_accessLevel = text;
     else if (id == paramid::HistoryMode)
-        m_result.identity.historyMode = text.toInt();
+        m_service.setHistoryMode(text.toInt());
 }
 
 void CliSession::runCommand()
 {
+    m_step = Step::Command;
     switch (m_request.command) {
     case Command::Identify:
         succeed();
@@ -137,11 +267,6 @@ void CliSession::runCommand()
     }
 }
 
-bool CliSession::atServiceLevel() const
-{
-    return accesslevel::isServiceLevel(m_accessLevel);
-}
-
 const ParamRecord* CliSession::describedOrFail(int id)
 {
     const ParamRecord* description = m_descriptions.find(id);
@@ -152,7 +277,7 @@ const ParamRecord* CliSession::describedOrFail(int id)
 
 void CliSession::readHistory()
 {
-    switch (m_result.identity.firmwareKind) {
+    switch (m_service.firmwareKind()) {
     case IdentityValues::FullVersion:
         break;
     case IdentityValues::BaseVersion:
@@ -160,42 +285,36 @@ void CliSession::readHistory()
         return;
     default:
         fail(ExitCode::Refused,
-             QStringLiteral("firmware version \"%1\" unknown, no readout").arg(m_result.identity.firmwareVersion));
+             QStringLiteral("firmware version \"%1\" unknown, no readout").arg(m_service.firmwareVersion()));
         return;
     }
     // As the window's first Read of a connection: the 4-byte code whatever
     // the level, then the request.
     raiseAccessLevel([this] {
-        m_client.writeParam(paramid::AccessLevel, accesslevel::readoutCode(), [this](const Reply& reply) {
-            if (!failed(reply, QStringLiteral("access code")))
-                requestHistory();
+        write(paramid::AccessLevel, accesslevel::readoutCode(), QStringLiteral("access code"), [this] {
+            m_waitingFor = QStringLiteral("history");
+            if (!m_service.requestRecords(kaps::HistoryTransfer))
+                fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the request could not be sent"));
         });
     });
 }
 
-void CliSession::requestHistory()
+void CliSession::historyData(const QByteArray& block)
 {
-    m_client.readRecords(
-        kaps::HistoryTransfer, [this](int percent) { emit progress(percent); },
-        [this](const Reply& reply) {
-            if (failed(reply, QStringLiteral("history")))
-                return;
-            m_result.history = reply.bytes;
-            succeed();
-        });
+    m_result.history = block;
+    succeed();
+}
+
+void CliSession::historyTooLarge()
+{
+    fail(ExitCode::Refused, QStringLiteral("history: the wrench holds more history than the tool accepts"));
 }
 
 void CliSession::readValue(int id)
 {
-    m_client.readParam(id, [this, id](const Reply& reply) {
-        if (failed(reply, QStringLiteral("parameter %1").arg(id)))
-            return;
-        if (!ParamDescriptions::format(*m_descriptions.find(id), reply.bytes, m_result.value)) {
-            fail(ExitCode::Refused, QStringLiteral("parameter %1: the value is shorter than described").arg(id));
-            return;
-        }
-        succeed();
-    });
+    m_valueId = id;
+    m_waitingFor = QStringLiteral("parameter %1").arg(id);
+    m_queues.setReadIds({id});
 }
 
 void CliSession::writeValue()
@@ -211,11 +330,27 @@ void CliSession::writeValue()
         return;
     }
     raiseAccessLevel([this, id, value] {
-        m_client.writeParam(id, value, [this, id](const Reply& reply) {
-            if (!failed(reply, QStringLiteral("parameter %1").arg(id)))
-                readValue(id);
-        });
+        write(id, value, QStringLiteral("parameter %1").arg(id), [this, id] { readValue(id); });
     });
+}
+
+void CliSession::write(int id, const QByteArray& value, const QString& what, std::function<void()> then)
+{
+    m_waitingFor = what;
+    m_writeId = id;
+    m_writeValue = value;
+    m_writeQueued = true;
+    m_afterWrite = std::move(then);
+}
+
+bool CliSession::sendHistoryWrite()
+{
+    if (!m_writeQueued)
+        return false;
+    m_writeQueued = false;
+    if (!m_service.setParam(m_writeId, m_writeValue.constData(), static_cast<int>(m_writeValue.size()), false))
+        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the value could not be sent"));
+    return true;
 }
 
 void CliSession::raiseAccessLevel(std::function<void()> then)
@@ -224,13 +359,10 @@ void CliSession::raiseAccessLevel(std::function<void()> then)
     const ParamRecord* access = m_descriptions.find(paramid::AccessLevel);
     QByteArray code;
     QString error;
-    if (atServiceLevel() || access == nullptr
+    if (accesslevel::isServiceLevel(m_accessLevel) || access == nullptr
         || !ParamDescriptions::encode(*access, accesslevel::textCode(), code, error)) {
         then();
         return;
     }
-    m_client.writeParam(paramid::AccessLevel, code, [this, then](const Reply& reply) {
-        if (!failed(reply, QStringLiteral("access code")))
-            then();
-    });
+    write(paramid::AccessLevel, code, QStringLiteral("access code"), std::move(then));
 }

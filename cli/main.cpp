@@ -6,7 +6,6 @@
 #include "cli/clisettings.h"
 #include "cli/commandoutput.h"
 #include "cli/progressbar.h"
-#include "cli/wrenchclient.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -30,8 +29,7 @@ int failWith(ExitCode code, const QString& error)
 
 CliSession::Result runSession(const CliArguments& arguments, const CliSettings& settings, int portNumber)
 {
-    WrenchClient client(arguments.timeoutMs);
-    CliSession session(client);
+    CliSession session;
     ProgressBar bar(stderr);
     QObject::connect(&session, &CliSession::progress, &session, [&bar](int percent) { bar.show(percent); });
     QObject::connect(&session, &CliSession::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -40,6 +38,7 @@ CliSession::Result runSession(const CliArguments& arguments, const CliSettings& 
     request.command = arguments.sessionCommand();
     request.portNumber = portNumber;
     request.baudRate = settings.baudRate;
+    request.timeoutMs = arguments.timeoutMs;
     request.paramId = arguments.paramId;
     request.value = arguments.value;
     session.start(request);

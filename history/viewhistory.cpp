@@ -4,6 +4,7 @@
 #include "history/historyhost.h"
 #include "history/historysave.h"
 #include "params/accesslevel.h"
+#include "params/identityvalues.h"
 #include "params/paramids.h"
 #include "params/qorbpidman.h"
 #include "protocol/kapsmessage.h"
@@ -62,6 +63,8 @@ void ViewHistory::setActive(bool active)
 {
     clearWriteQueue();
     m_active = active;
+    m_readWaiting = false;
+    m_portClosed = false;
     setEnabled(active);
     m_form->widgetHistory->setEnabled(active);
     if (!active) {
@@ -132,6 +135,20 @@ void ViewHistory::checkAccessLevel()
 
 void ViewHistory::slotReadHistory()
 {
+    if (m_portClosed) {
+        showInterrupted();
+        return;
+    }
+    // Another wrench's firmware kind and history mode must not decide this
+    // one's readout: wait until this connection has read them.
+    m_readWaiting = m_historyHost->firmwareKind() == IdentityValues::NotRead;
+    if (m_readWaiting) {
+        clearReports();
+        showMessageText(readingText());
+        for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
+            button->setEnabled(false);
+        return;
+    }
     if (m_accessCodePending) {
         const QByteArray code = accesslevel::readoutCode();
         host()->setParam(paramid::AccessLevel, code.constData(), static_cast<int>(code.size()), true);
@@ -141,6 +158,8 @@ void ViewHistory::slotReadHistory()
     // A text access code still queued would come between the two codes.
     clearWriteQueue();
     m_form->textEditHistory->setStyleSheet(reportStyle);
+    // A Read that waited had them disabled.
+    setIdleButtons();
 
     switch (m_historyHost->firmwareKind()) {
     case 2:
@@ -163,8 +182,7 @@ void ViewHistory::startReading()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_reading = true;
     }
-    showMessageText(tr("READING HISTORY, PLEASE WAIT..!\nthis process may take a few seconds!\n"
-                       "view changes if the process was finished!"));
+    showMessageText(readingText());
     showProgress(true);
     for (QPushButton* button : {m_form->pushButtonRead, m_form->pushButtonClear, m_form->pushButtonSave})
         button->setEnabled(false);
@@ -217,12 +235,28 @@ void ViewHistory::onHistoryTooLarge()
     finishReading();
 }
 
+void ViewHistory::onFirmwareKnown()
+{
+    if (m_readWaiting)
+        slotReadHistory();
+}
+
 void ViewHistory::abandonReadout()
 {
-    if (!m_reading)
+    m_portClosed = true;
+    if (!m_reading && !m_readWaiting)
         return;
-    clearReports();
+    m_readWaiting = false;
+    showInterrupted();
     finishReading();
+}
+
+// Said on the page, where the readout was awaited.
+void ViewHistory::showInterrupted()
+{
+    clearReports();
+    showMessageText(tr("READOUT INTERRUPTED!\nthe connection to the wrench was lost.\n"
+                       "please reconnect and read again."));
 }
 
 void ViewHistory::finishReading()
@@ -255,6 +289,12 @@ void ViewHistory::showText(const QString& text)
 {
     m_form->textEditHistory->setStyleSheet(reportStyle);
     m_form->textEditHistory->setPlainText(text);
+}
+
+QString ViewHistory::readingText()
+{
+    return tr("READING HISTORY, PLEASE WAIT..!\nthis process may take a few seconds!\n"
+              "view changes if the process was finished!");
 }
 
 void ViewHistory::showMessageText(const QString& message)

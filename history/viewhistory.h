@@ -49,6 +49,9 @@ public:
     void onHistoryData(const char* block, int length);
     // The wrench announced more than the tool accepts; nothing was kept.
     void onHistoryTooLarge();
+    // A Read pressed before this connection's firmware kind was known goes
+    // on now.
+    void onFirmwareKnown();
     // The port closed: a readout under way will never end, and the next
     // connection reads the history anew.
     void abandonReadout();
@@ -74,6 +77,8 @@ private:
     ReportSettings reportSettings() const;
     void showText(const QString& text);
     void showMessageText(const QString& message);
+    void showInterrupted();
+    static QString readingText();
     void startReading();
     void finishReading();
     void releaseWaitCursor();
@@ -94,6 +99,10 @@ private:
     bool m_accessCodePending = true;
     // A readout is under way and this page holds the wait cursor.
     bool m_reading = false;
+    // Read was pressed before the firmware kind was read.
+    bool m_readWaiting = false;
+    // The port closed under this connection: nothing more can be read.
+    bool m_portClosed = false;
     // The records behind the reports, for the chart.
     QByteArray m_records;
     QPointer<ChartWindow> m_chartWindow;

@@ -27,6 +27,8 @@ public:
     // starts again at its end. A stopped list is emptied.
     int nextRead();
     int nextCyclicRead();
+    // IDs of the read list not handed out yet.
+    bool readsPending() const { return m_readIndex >= 0 && m_readIndex < m_readIds.size(); }
 
     void queueWrite(int pid, const QString& value, bool reRead);
     std::optional<WriteRequest> takeWrite();

@@ -46,6 +46,7 @@ bool QKapsIO::open(QObject* receiver, int portNumber, int baudRate)
     m_downloadActive = false;
     m_lastRxSequence = 0;
     m_txSequence = 1;
+    m_txAwaitingAck = false;
     m_portNumber = 0;
     m_receiver = receiver;
     setReceiver(this, nullptr, SlotCount, SlotDataSize, feedByte, portNumber);
@@ -102,6 +103,14 @@ bool QKapsIO::sendFrame(const std::uint8_t* payload, int length, std::uint8_t ki
         return false;
     const int frameLength = buildFrame(m_transmitBuffer.data(), payload, length, kind, control, sequence);
     return frameLength > 0 && write(m_transmitBuffer.data(), frameLength);
+}
+
+std::uint8_t QKapsIO::requestSequence(bool repeat)
+{
+    if (m_txAwaitingAck && !repeat)
+        ++m_txSequence;
+    m_txAwaitingAck = true;
+    return m_txSequence;
 }
 
 bool QKapsIO::handleMessage(const std::uint8_t*, std::uint32_t, bool)
@@ -186,6 +195,7 @@ void QKapsIO::handleFrame(RxSlot* slot, int tag)
     if (received.isAck()) {
         postToReceiver(std::make_unique<KaPSMessage>(kaps::Acknowledge, m_txSequence, 0, QString()));
         ++m_txSequence; // wraps from 255 to 0
+        m_txAwaitingAck = false;
     }
     if (ackRequested)
         sendAck(sequence);

@@ -47,6 +47,11 @@ public:
     bool connected() const { return m_connected; }
     bool downloadActive() const { return m_downloadActive; }
     std::uint8_t txSequence() const { return m_txSequence; }
+    // The sequence byte for a frame that asks for an acknowledge. A new
+    // request never carries the number of one still waiting for its
+    // acknowledge: the wrench would take it for a repeat and drop it. A
+    // repeat (the identification) keeps the number.
+    std::uint8_t requestSequence(bool repeat);
     std::uint8_t lastRxSequence() const { return m_lastRxSequence; }
     std::uint32_t downloadCount() const { return m_downloadCount; }
     int portNumber() const { return m_portNumber; }
@@ -83,5 +88,7 @@ private:
     QTimer* m_identifyTimer;
     std::uint8_t m_lastRxSequence = 0;
     std::uint8_t m_txSequence = 1;
+    // A frame numbered m_txSequence has gone out and is not acknowledged yet.
+    bool m_txAwaitingAck = false;
     int m_portNumber = 0;
 };

@@ -114,18 +114,19 @@ bool QKapsMsgIO::sendIdentification(bool ackRequested)
 {
     const QByteArray payload = QByteArrayLiteral("VER") + identification().toLatin1();
     return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartXor,
-                     ackRequested ? frame::ControlAckRequested : 0, txSequence());
+                     ackRequested ? frame::ControlAckRequested : 0,
+                     ackRequested ? requestSequence(true) : txSequence());
 }
 
 bool QKapsMsgIO::requestData(int first, int second)
 {
     const int numbers[] = {first, second};
-    return sendRequest("DRQ", numbers, 2, frame::ControlAckRequested, txSequence());
+    return sendRequest("DRQ", numbers, 2, frame::ControlAckRequested, requestSequence(false));
 }
 
 bool QKapsMsgIO::requestRecords(int count)
 {
-    return sendRequest("RRQ", &count, 1, frame::ControlAckRequested, txSequence());
+    return sendRequest("RRQ", &count, 1, frame::ControlAckRequested, requestSequence(false));
 }
 
 bool QKapsMsgIO::breakRecords()
@@ -136,7 +137,7 @@ bool QKapsMsgIO::breakRecords()
 bool QKapsMsgIO::confirmData(int first, int second)
 {
     const int numbers[] = {first, second};
-    return sendRequest("MGC", numbers, 2, frame::ControlAckRequested, txSequence());
+    return sendRequest("MGC", numbers, 2, frame::ControlAckRequested, requestSequence(false));
 }
 
 bool QKapsMsgIO::sendCommand(const char* mnemonic, const char* data, int id, int length, bool ackRequested)
@@ -151,7 +152,7 @@ bool QKapsMsgIO::sendCommand(const char* mnemonic, const char* data, int id, int
     appendBigEndian16(payload, length);
     payload.append(data, length);
     return sendFrame(asBytes(payload.constData()), static_cast<int>(payload.size()), frame::StartCrc,
-                     ackRequested ? frame::ControlAckRequested : 0, ackRequested ? txSequence() : 0);
+                     ackRequested ? frame::ControlAckRequested : 0, ackRequested ? requestSequence(false) : 0);
 }
 
 // ---- received messages ----

@@ -71,6 +71,7 @@ public:
     void stepParamProgress() override { ++paramProgressValue; }
     void setParamFileName(const QString& name) override { fileName = name; }
     void uncheckRefreshButtons() override { ++refreshUnchecked; }
+    void firmwareKnown() override { ++firmwareKnownCount; }
 
     bool send(ParamQueues& queues)
     {
@@ -97,6 +98,7 @@ public:
     int paramProgressValue = 0;
     QString fileName = QStringLiteral("<unset>");
     int refreshUnchecked = 0;
+    int firmwareKnownCount = 0;
 };
 
 // Single-shot work run when the test moves the clock past its time.
@@ -169,6 +171,12 @@ private slots:
     void refusedHistoryIsNotAnEmptyOne();
     void otherDownloadsLeaveHistoryAlone();
     void identityParameters();
+    void identityBelongsToItsConversation_data();
+    void identityBelongsToItsConversation();
+    void firmwareKindSettledByEveryEndOfItsRead_data();
+    void firmwareKindSettledByEveryEndOfItsRead();
+    void silentDownloadTimesOut();
+    void acknowledgedWriteIsReported();
 
 private:
     // One tick of 50 ms.
@@ -412,7 +420,11 @@ void TestDeviceService::errorReports()
 
 void TestDeviceService::descriptionDownloadOncePerConnection()
 {
-    m_service->onIdentification();
+    const QString wrench = QStringLiteral("TOLVO;V 2.14");
+    m_service->onIdentification(wrench);
+    // The wrench answers a repeat of the identification before the start.
+    m_clock->advance(DeviceService::DeferMs / 2);
+    m_service->onIdentification(wrench);
     QVERIFY(m_views->paramProgressVisible);
     QCOMPARE(m_views->fileName, QString());
     QCOMPARE(m_views->readListsPrepared, 1);
@@ -427,9 +439,12 @@ void TestDeviceService::descriptionDownloadOncePerConnection()
     QCOMPARE(m_service->paramListCount(), 2);
     QCOMPARE(m_views->paramProgressMaximum, 2);
 
+    // Numbered as the wrench likes; and one more repeat answer midway.
+    int number = 1;
     for (const QByteArray& record : {QByteArray("first"), QByteArray("second")}) {
-        QVERIFY(m_service->handleMessage(message(kaps::TransferStart, 0xFFFF, 5)));
+        QVERIFY(m_service->handleMessage(message(kaps::TransferStart, number++, 5)));
         QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0, QString(), record)));
+        m_service->onIdentification(wrench);
     }
     QVERIFY(m_service->handleMessage(message(kaps::TransferStart, 0, 0)));
     QCOMPARE(m_service->paramServiceState(), 2);
@@ -444,12 +459,12 @@ void TestDeviceService::descriptionDownloadOncePerConnection()
     QVERIFY(!m_views->paramProgressVisible);
 
     // The wrench identifies itself again on the same connection: no second start.
-    m_service->onIdentification();
+    m_service->onIdentification(wrench);
     m_clock->advance(DeviceService::DeferMs);
     QCOMPARE(m_link->sent.count(QStringLiteral("DRQ 1 1")), 1);
     // A new connection starts it again.
     m_service->onLinkClosed();
-    m_service->onIdentification();
+    m_service->onIdentification(wrench);
     m_clock->advance(DeviceService::DeferMs);
     QCOMPARE(m_link->sent.count(QStringLiteral("DRQ 1 1")), 2);
 }
@@ -561,6 +576,110 @@ void TestDeviceService::identityParameters()
     answer(1, QByteArray("\x01\x00\x00\x00\x09\x00", 6));
     QCOMPARE(m_service->paramListCount(), 0);
     QVERIFY(m_link->sent.isEmpty());
+}
+
+// Wrench A answered everything; after the change only what B answers shows.
+void TestDeviceService::identityBelongsToItsConversation_data()
+{
+    QTest::addColumn<bool>("sameConnection");
+    QTest::newRow("new connection") << false;
+    QTest::newRow("other identification on the same connection") << true;
+}
+
+void TestDeviceService::identityBelongsToItsConversation()
+{
+    QFETCH(bool, sameConnection);
+    m_service->onIdentification(QStringLiteral("WRENCH A"));
+    m_clock->advance(DeviceService::DeferMs);
+    answer(100, "WRENCH-A");
+    answer(101, "FW 2");
+    answer(103, "HW 1");
+    answer(113, QByteArray(1, '\x02'));
+    answer(135, "A-0001");
+    QCOMPARE(m_service->serialNumber(), QStringLiteral("A-0001"));
+
+    if (!sameConnection)
+        m_service->onLinkClosed();
+    m_service->onIdentification(QStringLiteral("WRENCH B"));
+    answer(103, "HW 2");
+    const IdentityValues& identity = m_service->identity();
+    QCOMPARE(identity.deviceName, QString());
+    QCOMPARE(identity.serialNumber, QString());
+    QCOMPARE(identity.firmwareVersion, QString());
+    QCOMPARE(identity.hardwareVersion, QStringLiteral("HW 2"));
+    QCOMPARE(identity.firmwareKind, int(IdentityValues::NotRead));
+    QCOMPARE(identity.historyMode, IdentityValues().historyMode);
+    // B's own download starts.
+    m_clock->advance(DeviceService::DeferMs);
+    QCOMPARE(m_link->sent.count(QStringLiteral("DRQ 1 1")), 2);
+}
+
+// A Read may wait for the firmware kind: every way its read ends settles it.
+void TestDeviceService::firmwareKindSettledByEveryEndOfItsRead_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("answered") << "answer" << int(IdentityValues::FullVersion);
+    QTest::newRow("timed out") << "time-out" << int(IdentityValues::UnknownVersion);
+    QTest::newRow("refused") << "error report" << int(IdentityValues::UnknownVersion);
+}
+
+void TestDeviceService::firmwareKindSettledByEveryEndOfItsRead()
+{
+    QFETCH(QString, end);
+    QFETCH(int, kind);
+    QSignalSpy timedOut(m_service.get(), &DeviceService::requestTimedOut);
+    m_views->history.setReadIds({101});
+    step();
+    QCOMPARE(m_views->firmwareKnownCount, 0);
+    if (end == QLatin1String("answer"))
+        answer(101, "FW 2.0");
+    else if (end == QLatin1String("time-out"))
+        step(DeviceService::TimeoutTicks);
+    else
+        QVERIFY(m_service->handleMessage(message(kaps::ErrorReport, 105, 0)));
+    QCOMPARE(m_service->firmwareKind(), kind);
+    QCOMPARE(m_views->firmwareKnownCount, 1);
+    QCOMPARE(timedOut.count(), end == QLatin1String("time-out") ? 1 : 0);
+    if (!timedOut.isEmpty())
+        QCOMPARE(timedOut[0][0].toInt(), 101);
+}
+
+// Silence within a download ends it after the time-out; each message of
+// the download starts the count again, and the end of the download stops it.
+void TestDeviceService::silentDownloadTimesOut()
+{
+    QSignalSpy timedOut(m_service.get(), &DeviceService::transferTimedOut);
+    m_service->setTimeoutTicks(4);
+    QVERIFY(m_service->requestRecords(kaps::HistoryTransfer));
+    step(3);
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer, 128)));
+    step(3);
+    QVERIFY(m_service->handleMessage(message(kaps::Progress, 0, 0)));
+    step(3);
+    QCOMPARE(timedOut.count(), 0);
+    step();
+    QCOMPARE(timedOut.count(), 1);
+
+    QVERIFY(m_service->requestRecords(kaps::HistoryTransfer));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferStart, kaps::HistoryTransfer, 64)));
+    QVERIFY(m_service->handleMessage(message(kaps::TransferEnd, 0, 0, QString(), QByteArray(64, 'r'))));
+    step(10);
+    QCOMPARE(timedOut.count(), 1);
+    QCOMPARE(m_views->historyBlocks.size(), 1);
+}
+
+void TestDeviceService::acknowledgedWriteIsReported()
+{
+    QSignalSpy written(m_service.get(), &DeviceService::parameterWritten);
+    m_service->onAcknowledgeAnnounced();
+    m_clock->advance(0);
+    QCOMPARE(written.count(), 0);
+    QVERIFY(m_service->setParam(203, "\x01", 1, false));
+    m_service->onAcknowledgeAnnounced();
+    m_service->onAcknowledgeFrame(false);
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(written[0][0].toInt(), 203);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceService)

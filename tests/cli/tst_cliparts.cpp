@@ -1,14 +1,15 @@
-// tolvo-cli's parts: the link's time-out driven tick by tick, parameter
+// tolvo-cli's parts: the session's time-out driven tick by tick, parameter
 // values through their descriptions, and wire text on a terminal.
 #include "cli/commandoutput.h"
 #include "cli/paramdescriptions.h"
-#include "cli/wrenchclient.h"
+#include "cli/clisession.h"
 #include "params/paramattr.h"
 #include "platform/ports.h"
 #include "platform/profile.h"
 #include "platform/pseudoterminal.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,7 +36,7 @@ class TestCliParts : public QObject
 
 private slots:
     void timeoutRunsOutTickByTick();
-    void requestWithoutPortEndsAtOnce();
+    void portThatCannotOpenEndsAtOnce();
     void valueTexts_data();
     void valueTexts();
     void refusedTexts_data();
@@ -56,31 +57,32 @@ void TestCliParts::timeoutRunsOutTickByTick()
     platform::setPortMappingFile(settings);
 
     constexpr int Ticks = 4;
-    WrenchClient client(Ticks * WrenchClient::TickMs);
-    QList<WrenchClient::Reply> replies;
-    QVERIFY(client.open(42, 57600, [&replies](const WrenchClient::Reply& reply) { replies.append(reply); }));
+    CliSession session;
+    QSignalSpy finished(&session, &CliSession::finished);
+    CliSession::Request request;
+    request.portNumber = 42;
+    request.timeoutMs = Ticks * DeviceService::TickMs;
+    session.start(request);
     for (int tick = 1; tick < Ticks; ++tick)
-        client.tick();
-    QVERIFY(replies.isEmpty());
-    QVERIFY(client.busy());
-    client.tick();
-    QCOMPARE(replies.size(), 1);
-    QCOMPARE(replies[0].outcome, WrenchClient::Outcome::TimedOut);
-    QVERIFY(!client.busy());
+        session.tick();
+    QCOMPARE(finished.count(), 0);
+    session.tick();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(session.result().code, ExitCode::NoAnswer);
+    QCOMPARE(session.result().error, QStringLiteral("identification: no answer from the wrench"));
     // Ended exactly once.
-    client.tick();
-    QCOMPARE(replies.size(), 1);
-    client.close();
+    session.tick();
+    QCOMPARE(finished.count(), 1);
     platform::setPortMappingFile(std::string());
 }
 
-void TestCliParts::requestWithoutPortEndsAtOnce()
+void TestCliParts::portThatCannotOpenEndsAtOnce()
 {
-    WrenchClient client(1000);
-    QList<WrenchClient::Outcome> outcomes;
-    client.readParam(5, [&outcomes](const WrenchClient::Reply& reply) { outcomes.append(reply.outcome); });
-    QCOMPARE(outcomes, QList<WrenchClient::Outcome>{WrenchClient::Outcome::PortLost});
-    QVERIFY(!client.busy());
+    CliSession session;
+    QSignalSpy finished(&session, &CliSession::finished);
+    session.start(CliSession::Request{});
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(session.result().code, ExitCode::NoPort);
 }
 
 void TestCliParts::valueTexts_data()

@@ -32,6 +32,10 @@ const QByteArray readoutCode("\x6B\xE5\x08\x00", 4);
 const QString readingText = QStringLiteral(
     "\n\nREADING HISTORY, PLEASE WAIT..!\nthis process may take a few seconds!\n"
     "view changes if the process was finished!");
+const QString interruptedText = QStringLiteral(
+    "\n\nREADOUT INTERRUPTED!\nthe connection to the wrench was lost.\nplease reconnect and read again.");
+const QString unknownText = QStringLiteral(
+    "\n\nDEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\nplease reconnect device..");
 
 template <typename T>
 T* part(const ViewHistory& view, const char* name)
@@ -51,6 +55,8 @@ private slots:
 
     void readByFirmwareKind_data();
     void readByFirmwareKind();
+    void readWaitsForFirmwareKind_data();
+    void readWaitsForFirmwareKind();
     void accessCodeOncePerConnection();
     void readoutEnds_data();
     void readoutEnds();
@@ -115,16 +121,12 @@ void TestViewHistory::readByFirmwareKind_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("requested");
 
-    QTest::newRow("not read yet") << 0 << QString() << false;
     QTest::newRow("base version") << 1
                                   << QStringLiteral("\n\nYou have connected a base version. A reading of the "
                                                     "stored data is not possible!")
                                   << false;
     QTest::newRow("full version") << 2 << readingText << true;
-    QTest::newRow("unknown") << 3
-                             << QStringLiteral("\n\nDEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\n"
-                                               "please reconnect device..")
-                             << false;
+    QTest::newRow("unknown") << 3 << unknownText << false;
 }
 
 void TestViewHistory::readByFirmwareKind()
@@ -158,6 +160,53 @@ void TestViewHistory::readByFirmwareKind()
     }
 }
 
+// Read before this connection's firmware kind is known: nothing goes out
+// until the kind is read, then the readout follows the kind.
+void TestViewHistory::readWaitsForFirmwareKind_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QList<int>>("requests");
+
+    QTest::newRow("full version") << "2" << readingText << QList<int>{0xFFF0};
+    QTest::newRow("unknown") << "3" << unknownText << QList<int>{};
+    QTest::newRow("port closed") << "closed" << interruptedText << QList<int>{};
+}
+
+void TestViewHistory::readWaitsForFirmwareKind()
+{
+    QFETCH(QString, then);
+    QFETCH(QString, shown);
+    QFETCH(QList<int>, requests);
+
+    m_host->kind = 0;
+    QTest::mouseClick(part<QPushButton>(*m_view, "pushButtonRead"), Qt::LeftButton);
+    QVERIFY(m_host->writes.isEmpty());
+    QVERIFY(m_host->recordRequests.isEmpty());
+    QCOMPARE(text(), readingText);
+    QVERIFY(!part<QPushButton>(*m_view, "pushButtonRead")->isEnabled());
+
+    if (then == QLatin1String("closed")) {
+        m_view->abandonReadout();
+    } else {
+        m_host->kind = then.toInt();
+        m_view->onFirmwareKnown();
+    }
+    QCOMPARE(text(), shown);
+    QCOMPARE(m_host->recordRequests, requests);
+    QCOMPARE(m_host->writes.size(), then == QLatin1String("closed") ? 0 : 1);
+    QCOMPARE(idleButtons(), requests.isEmpty());
+    // Known from now on: a later change of kind starts nothing by itself.
+    m_view->onFirmwareKnown();
+    QCOMPARE(m_host->recordRequests, requests);
+    // After the port closed, Read says so instead of waiting.
+    if (then == QLatin1String("closed")) {
+        m_view->slotReadHistory();
+        QCOMPARE(text(), interruptedText);
+        QVERIFY(idleButtons());
+    }
+}
+
 void TestViewHistory::accessCodeOncePerConnection()
 {
     for (int read = 0; read < 2; ++read) {
@@ -188,8 +237,8 @@ void TestViewHistory::readoutEnds_data()
                                << QStringLiteral("\n\nHISTORY TOO LARGE!\nthe device holds more data than can "
                                                  "be read out.")
                                << true;
-    QTest::newRow("port closed") << QStringLiteral("port closed") << QString() << true;
-    QTest::newRow("request refused") << QStringLiteral("request refused") << QString() << true;
+    QTest::newRow("port closed") << QStringLiteral("port closed") << interruptedText << true;
+    QTest::newRow("request refused") << QStringLiteral("request refused") << interruptedText << true;
     QTest::newRow("offline") << QStringLiteral("offline") << QString() << false;
 }
 

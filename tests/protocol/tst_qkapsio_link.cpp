@@ -131,6 +131,9 @@ void TestEngineLink::requestFramesOnTheWire()
 {
     OpenLink link;
     QVERIFY2(link.open(), qPrintable(link.peer.error()));
+    // As on a real connection, the identification (number 1) is acknowledged.
+    QVERIFY(link.peer.send("ACK", frame::StartXor, frame::ControlAck, 1));
+    QTRY_COMPARE_WITH_TIMEOUT(link.receiver.count(kaps::Acknowledge), 1, WaitMs);
     QVERIFY(link.io.requestRecords(0xFFF0));
     QVERIFY(link.io.sendCommand("DSP", "\x07", 5, 1, true));
     QVERIFY(link.io.requestData(0x1234, 1));
@@ -141,8 +144,13 @@ void TestEngineLink::requestFramesOnTheWire()
     QVERIFY(!link.io.sendCommand("DSP", QByteArray(1021, 'x').constData(), 7, 1021, true));
 
     QTRY_VERIFY_WITH_TIMEOUT(!link.peer.framesWith("DSP", 0).isEmpty(), WaitMs);
-    QCOMPARE(link.peer.framesWith("RRQ")[0].wire, hex("012010015252 51FFF07F03"));
-    QCOMPARE(link.peer.framesWith("DSP", 0x20)[0].wire, hex("0220100144535000050010010788 4703"));
+    // Checks computed with Python: XOR of control to payload; CRC-16/GENIBUS.
+    // Each request carries a number of its own, though none is acknowledged:
+    // one that repeated its predecessor's would be dropped as a repeat.
+    QCOMPARE(link.peer.framesWith("RRQ")[0].wire, hex("012010025252 51FFF07C03"));
+    QCOMPARE(link.peer.framesWith("DSP", 0x20)[0].wire, hex("02201003445350000500100107 4E20 03"));
+    QCOMPARE(link.peer.framesWith("DRQ")[0].sequence, std::uint8_t{4});
+    QCOMPARE(link.peer.framesWith("MGC")[0].sequence, std::uint8_t{5});
     QCOMPARE(link.peer.framesWith("DRQ")[0].payload, hex("445251 1234 0001"));
     QCOMPARE(link.peer.framesWith("DRQ")[0].control, frame::ControlAckRequested);
     QCOMPARE(link.peer.framesWith("MGC")[0].payload, hex("4d4743 0003 0004"));

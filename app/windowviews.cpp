@@ -1,43 +1,16 @@
-#include "app/serviceadapters.h"
+#include "app/windowviews.h"
 
+#include "app/deviceservice.h"
 #include "history/viewhistory.h"
+#include "params/qorbpidman.h"
 #include "params/viewparam.h"
-#include "protocol/qkapsmsgio.h"
 
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QSignalBlocker>
-#include <QTimer>
 
-// After a lost port or a write failure the window stays online with the port
-// closed: nothing may then pretend to reach the wrench.
-bool MessageServiceLink::isUsable() const
-{
-    return m_online && m_messageService.isOpen() && m_messageService.connected();
-}
-
-bool MessageServiceLink::requestData(int first, int second)
-{
-    return m_messageService.requestData(first, second);
-}
-
-bool MessageServiceLink::requestRecords(int number)
-{
-    return m_messageService.requestRecords(number);
-}
-
-bool MessageServiceLink::writeParam(int id, const char* value, int length)
-{
-    return m_messageService.sendCommand("DSP", value, id, length, true);
-}
-
-void TimerScheduler::schedule(int delayMs, std::function<void()> work)
-{
-    if (delayMs == 0)
-        QMetaObject::invokeMethod(m_context, std::move(work), Qt::QueuedConnection);
-    else
-        QTimer::singleShot(delayMs, m_context, std::move(work));
-}
+// The model encodes no value that could not be sent.
+static_assert(DeviceService::MaxValueBytes == QorbPIDMan::MaxValueBytes);
 
 void WindowViews::setViews(ViewHistory* history, ViewParam* param)
 {
@@ -131,4 +104,9 @@ void WindowViews::uncheckRefreshButtons()
         const QSignalBlocker quiet(box);
         box->setChecked(false);
     }
+}
+
+void WindowViews::firmwareKnown()
+{
+    m_history->onFirmwareKnown();
 }

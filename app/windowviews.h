@@ -2,47 +2,8 @@
 
 #include "app/serviceports.h"
 
-class QKapsMsgIO;
-class QObject;
 class ViewHistory;
 class ViewParam;
-
-// The parameter service's link: the window's message service while the
-// window is online.
-class MessageServiceLink : public DeviceLink
-{
-public:
-    MessageServiceLink(QKapsMsgIO& messageService, const bool& online)
-        : m_messageService(messageService)
-        , m_online(online)
-    {
-    }
-
-    bool isOnline() const override { return m_online; }
-    bool isUsable() const override;
-    bool requestData(int first, int second) override;
-    bool requestRecords(int number) override;
-    bool writeParam(int id, const char* value, int length) override;
-
-private:
-    QKapsMsgIO& m_messageService;
-    const bool& m_online;
-};
-
-// Single-shot timers whose work dies with the context object.
-class TimerScheduler : public Scheduler
-{
-public:
-    explicit TimerScheduler(QObject* context)
-        : m_context(context)
-    {
-    }
-
-    void schedule(int delayMs, std::function<void()> work) override;
-
-private:
-    QObject* m_context;
-};
 
 // The window's two views as the parameter service sees them.
 class WindowViews : public ServiceViews
@@ -66,6 +27,7 @@ public:
     void stepParamProgress() override;
     void setParamFileName(const QString& name) override;
     void uncheckRefreshButtons() override;
+    void firmwareKnown() override;
 
 private:
     ViewHistory* m_history = nullptr;
