@@ -222,7 +222,11 @@ void DeviceService::resetCounters()
 
 bool DeviceService::handleMessage(const KaPSMessage& message)
 {
-    switch (static_cast<int>(message.type())) {
+    const int type = static_cast<int>(message.type());
+    // Every message of a download shows that the wrench still sends.
+    if (m_transferTimeout != 0 && (type == kaps::TransferStart || type == kaps::Progress || type == kaps::TransferEnd))
+        transferAlive();
+    switch (type) {
     case kaps::Progress:
         onProgress(message.progress);
         return true;
@@ -280,8 +284,6 @@ void DeviceService::keepIdentity(int id, const QByteArray& value)
 
 void DeviceService::onTransferStart(int number, int size)
 {
-    if (m_transferTimeout != 0)
-        transferAlive();
     m_currentTransfer = number;
     if (number == kaps::HistoryTransfer) {
         m_historyState = 0;
@@ -296,8 +298,6 @@ void DeviceService::onTransferStart(int number, int size)
 
 void DeviceService::onProgress(int received)
 {
-    if (m_transferTimeout != 0)
-        transferAlive();
     if (m_currentTransfer != kaps::HistoryTransfer || m_historyTotalRecords == 0)
         return;
     m_historyLastPercent = historyprogress::percent(received, m_historyTotalRecords);
@@ -308,8 +308,6 @@ void DeviceService::onProgress(int received)
 
 void DeviceService::onTransferEnd(const QByteArray& block)
 {
-    if (m_transferTimeout != 0)
-        transferAlive();
     if (m_currentTransfer == kaps::HistoryTransfer) {
         if (m_historyState != 0)
             return;

@@ -8,6 +8,20 @@
 
 namespace historysave {
 
+namespace {
+
+const QString TextSuffix = QStringLiteral(".txt");
+const QString CsvSuffix = QStringLiteral(".csv");
+
+// ".csv" of "CSV Files (*.csv)"; empty when the filter names none.
+QString filterSuffix(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*(\\.[^ )]+)"));
+    return pattern.match(filter).captured(1);
+}
+
+} // namespace
+
 QString proposedFileName(const QString& folder, const QString& protocolWord, const QString& serialNumber,
                          const QDateTime& now)
 {
@@ -24,16 +38,19 @@ QString proposedFileName(const QString& folder, const QString& protocolWord, con
 
 QString withFilterSuffix(const QString& fileName, const QString& selectedFilter)
 {
-    if (!QFileInfo(fileName).suffix().isEmpty())
-        return fileName;
-    static const QRegularExpression pattern(QStringLiteral("\\(\\*(\\.[^ )]+)"));
-    const QRegularExpressionMatch match = pattern.match(selectedFilter);
-    return match.hasMatch() ? fileName + match.captured(1) : fileName;
+    // Only a suffix the tool writes counts: a serial number in the proposed
+    // name may hold a dot.
+    const QString suffix = filterSuffix(selectedFilter);
+    for (const QString& known : {TextSuffix, CsvSuffix, suffix}) {
+        if (!known.isEmpty() && fileName.endsWith(known, Qt::CaseInsensitive))
+            return fileName;
+    }
+    return fileName + suffix;
 }
 
 const QString& reportFor(const QString& fileName, const HistoryReports& reports)
 {
-    return QFileInfo(fileName).suffix() == QLatin1String("csv") ? reports.csv : reports.text;
+    return fileName.endsWith(CsvSuffix) ? reports.csv : reports.text;
 }
 
 QString folderOf(const QString& fileName)

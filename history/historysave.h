@@ -17,7 +17,8 @@ namespace historysave {
 QString proposedFileName(const QString& folder, const QString& protocolWord, const QString& serialNumber,
                          const QDateTime& now);
 
-// A name without a suffix gets the one of the chosen filter ("... (*.csv)").
+// A name that does not end in ".txt", ".csv" or the chosen filter's suffix
+// ("... (*.csv)"), letter case ignored, gets the filter's suffix.
 QString withFilterSuffix(const QString& fileName, const QString& selectedFilter);
 
 // The CSV report only for a suffix of exactly "csv": ".CSV" gets the text.

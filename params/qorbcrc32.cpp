@@ -95,12 +95,20 @@ bool QorbCRC32::verifyChecksum(const QString& fileName, const QString& prefix, c
     return false;
 }
 
-bool QorbCRC32::repairChecksum(const QString& fileName, const QString& prefix, const QString& suffix)
+bool QorbCRC32::repairChecksum(const QString& fileName, const QString& prefix, const QString& suffix,
+                               QString* error)
 {
-    QFile file(fileName);
-    QSaveFile repaired(fileName);
-    if (!file.open(QIODevice::ReadOnly) || !repaired.open(QIODevice::WriteOnly))
+    const auto failed = [error](const QFileDevice& device) {
+        if (error)
+            *error = device.errorString();
         return false;
+    };
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file);
+    QSaveFile repaired(fileName);
+    if (!repaired.open(QIODevice::WriteOnly))
+        return failed(repaired);
     const QByteArray prefixBytes = prefix.toLatin1();
     quint32 crc = crc32::InitialValue;
     QByteArray line;
@@ -112,5 +120,5 @@ bool QorbCRC32::repairChecksum(const QString& fileName, const QString& prefix, c
         repaired.write(line);
     }
     repaired.write(checksumComment(prefix, crc, suffix));
-    return repaired.commit();
+    return repaired.commit() || failed(repaired);
 }

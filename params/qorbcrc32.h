@@ -20,8 +20,9 @@ public:
     static bool verifyChecksum(const QString& fileName, const QString& prefix, const QString& suffix);
     // Rewrites the file without its comment lines, every line ended by CR LF,
     // and with a new comment; the new file replaces the old one whole (the old
-    // one stays untouched on any failure).
-    static bool repairChecksum(const QString& fileName, const QString& prefix, const QString& suffix);
+    // one stays untouched on any failure, and error, if given, says why).
+    static bool repairChecksum(const QString& fileName, const QString& prefix, const QString& suffix,
+                               QString* error = nullptr);
     // The CRC over the file without the length of a trailing comment; over
     // nothing when the file is shorter than that, 0 when it cannot be read.
     static quint32 fileCrc(const QString& fileName, const QString& prefix, const QString& suffix);

@@ -61,11 +61,22 @@ bool ViewBase::loadXml(const QString& fileName)
 {
     if (!m_model || !QFile(fileName).open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    if (!QorbCRC32::verifyChecksum(fileName, checksumPrefix, checksumSuffix)
-        && (!userWantsRepair(window())
-            || !QorbCRC32::repairChecksum(fileName, checksumPrefix, checksumSuffix)))
+    const bool checksumMatches = QorbCRC32::verifyChecksum(fileName, checksumPrefix, checksumSuffix);
+    if (!checksumMatches && !userWantsRepair(window()))
         return false;
+    // The user asked for the file: it is loaded even when the repair fails.
+    QString why;
+    const bool repairFailed
+        = !checksumMatches && !QorbCRC32::repairChecksum(fileName, checksumPrefix, checksumSuffix, &why);
+    addXml(fileName);
+    if (repairFailed)
+        m_host->showError(tr("The checksum of %1 could not be repaired:\n%2\nThe file was loaded as it is.")
+                              .arg(QDir::toNativeSeparators(fileName), why));
+    return true;
+}
 
+void ViewBase::addXml(const QString& fileName)
+{
     m_host->beginParamTransfer(true);
     bool parsed = false;
     {
@@ -78,5 +89,4 @@ bool ViewBase::loadXml(const QString& fileName)
         m_host->setCurrentFile(fileName, true);
         m_host->endParamTransfer(true);
     }
-    return true;
 }

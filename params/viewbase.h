@@ -32,9 +32,10 @@ public:
     int nextCyclicRead() { return m_queues.nextCyclicRead(); }
 
     // Adds a data-set file to the model. A file whose checksum does not match
-    // is loaded only when the user has it repaired. False when nothing was
-    // read (no such file, no repair); a file that breaks off while it is read
-    // keeps what came before and counts as loaded.
+    // is loaded only when the user asks for its repair, also when the repair
+    // fails (the user is then told why). False when nothing was read (no such
+    // file, no repair); a file that breaks off while it is read keeps what
+    // came before and counts as loaded.
     bool loadXml(const QString& fileName);
 
 protected:
@@ -42,6 +43,8 @@ protected:
     ParamQueues& queues() { return m_queues; }
 
 private:
+    void addXml(const QString& fileName);
+
     ViewHost* m_host;
     QorbPIDMan* m_model = nullptr;
     ParamQueues m_queues;

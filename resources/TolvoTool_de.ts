@@ -425,6 +425,14 @@ Anwendung prüfen und den Port erneut öffnen!</translation>
         <source>Parameter %1 was not written: %2</source>
         <translation>Parameter %1 wurde nicht geschrieben: %2</translation>
     </message>
+    <message>
+        <source>The checksum of %1 could not be repaired:
+%2
+The file was loaded as it is.</source>
+        <translation>Die Prüfsumme von %1 konnte nicht repariert werden:
+%2
+Die Datei wurde unverändert geladen.</translation>
+    </message>
 </context>
 <context>
     <name>ViewHistory</name>
@@ -709,6 +717,14 @@ das Gerät enthält mehr Daten, als ausgelesen werden können.</translation>
     <message>
         <source>Chart</source>
         <translation>Diagramm</translation>
+    </message>
+    <message>
+        <source>READOUT INTERRUPTED!
+the connection to the wrench was lost.
+please reconnect and read again.</source>
+        <translation>AUSLESEN UNTERBROCHEN!
+die Verbindung zum Gerät ist unterbrochen.
+bitte neu verbinden und erneut auslesen.</translation>
     </message>
 </context>
 </TS>

@@ -62,6 +62,19 @@ bool toNumber(const QString& text, qint64 low, qint64 high, qint64& value)
     return ok && value >= low && value <= high;
 }
 
+// "100,0x65,135" into the set.
+bool toIdSet(const QString& text, QSet<quint16>& ids)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString& part : parts) {
+        qint64 id = 0;
+        if (!toNumber(part.trimmed(), 0, 0xFFFF, id))
+            return false;
+        ids.insert(static_cast<quint16>(id));
+    }
+    return true;
+}
+
 } // namespace
 
 QString commandHelp()
@@ -168,6 +181,17 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     const auto replugAfter = option("replug-after", "Come back <ms> after an unplug, on a new "
                                                     "pseudo-terminal at the same link.", "ms");
     const auto noVer = option("no-ver-answer", "Fault: ignore the tool's identification.");
+    const auto verAnswers = option("ver-answers", "Answer the tool's identification up to <n> times on one "
+                                                  "connection, also while an answer is on its way (the tool "
+                                                  "repeats it every 500 ms until an answer reaches it).",
+                                   "n", number(config.identificationAnswers));
+    const auto numberDescriptions = option("number-descriptions", "Announce each download of the parameter "
+                                                                  "description list with its own number 1, 2, "
+                                                                  "3 ... instead of 65535 (the list's); the "
+                                                                  "empty download that ends it stays 0.");
+    const auto silentIds = option("silent-ids", "Fault: never answer a read of these parameter IDs "
+                                                "(comma-separated): no value, no error report; the frame "
+                                                "is still acknowledged.", "list");
 
     ParsedArguments result;
     if (!parser.parse(arguments)) {
@@ -214,6 +238,10 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     read(unplugAfter, 0, 1000000000, config.link.unplugAfter);
     if (parser.isSet(replugAfter))
         read(replugAfter, 0, 3600000, config.replugAfterMs);
+    read(verAnswers, 1, 1000, config.identificationAnswers);
+    if (problem.isEmpty() && parser.isSet(silentIds) && !toIdSet(parser.value(silentIds), config.silentIds))
+        problem = QStringLiteral("--silent-ids wants parameter IDs from 0 to 65535 separated by commas, not \"%1\"")
+                      .arg(parser.value(silentIds));
     if (!problem.isEmpty()) {
         result.text = problem;
         return result;
@@ -226,6 +254,7 @@ ParsedArguments parseArguments(const QStringList& arguments, WrenchConfig& confi
     config.identity.serial = parser.value(serial).toLatin1();
     config.unknownAsErx = parser.isSet(erx);
     config.answerIdentification = !parser.isSet(noVer);
+    config.numberDescriptions = parser.isSet(numberDescriptions);
     config.link.kind = parser.isSet(crc) ? frame::StartCrc : frame::StartXor;
     config.linkPath = parser.value(link);
     config.logPath = parser.value(log);

@@ -4,6 +4,7 @@
 #include "tools/wrenchlink.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,9 @@ struct WrenchConfig {
     QByteArray history; // the stored records, sent as they stand
     int blockSize = 256;
     bool answerIdentification = true;
+    int identificationAnswers = 1; // answers to the tool's identification on one connection
+    bool numberDescriptions = false; // description downloads numbered 1, 2, 3 ... instead of the list's
+    QSet<quint16> silentIds;         // reads of these go unanswered
     bool unknownAsErx = false; // unknown IDs: "ERX" with text instead of "ERR"
     WrenchLink::Settings link;
 

@@ -62,14 +62,6 @@ void WrenchLink::abortTransfers()
     pump();
 }
 
-bool WrenchLink::isPending(const QByteArray& mnemonic) const
-{
-    if (m_inFlight.active && m_inFlight.frame.payload.startsWith(mnemonic))
-        return true;
-    return std::any_of(m_replies.cbegin(), m_replies.cend(),
-                       [&](const QByteArray& payload) { return payload.startsWith(mnemonic); });
-}
-
 bool WrenchLink::nextFrame(Outgoing& next, bool& fromTransfer)
 {
     if (!m_replies.isEmpty()) {

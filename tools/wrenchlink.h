@@ -54,8 +54,6 @@ public:
     void send(const QByteArray& payload);
     void sendTransfer(const QList<Outgoing>& frames);
     void abortTransfers();
-    // True when a frame with this mnemonic waits or is in flight.
-    bool isPending(const QByteArray& mnemonic) const;
 
     // Acts on time-outs; call when nextWakeUs() has come.
     void poll();

@@ -112,10 +112,12 @@ void WrenchSession::onIdentification(const Frame& received)
         emit toolIdentified(text);
         return;
     }
-    // The tool repeats its identification until we answer; one answer on
-    // its way is enough.
-    if (!m_link.isPending("VER"))
+    // The tool repeats its identification until an answer reaches it; it is
+    // answered as often as the wrench is told, once by default.
+    if (m_identificationAnswers < m_config.identificationAnswers) {
+        ++m_identificationAnswers;
         m_link.send(payload("VER") + m_config.identification);
+    }
 }
 
 void WrenchSession::onDataRequest(const QByteArray& data)
@@ -130,6 +132,8 @@ void WrenchSession::onDataRequest(const QByteArray& data)
         emit toolSaidGoodbye();
         return;
     }
+    if (m_config.silentIds.contains(id))
+        return;
     QByteArray value;
     if (!m_parameters.read(id, &value)) {
         reportUnknown(id);
@@ -166,8 +170,8 @@ void WrenchSession::onRecordRequest(const QByteArray& data)
         // that ends the list.
         QList<WrenchLink::Outgoing> frames;
         const QList<QByteArray> records = m_parameters.descriptionRecords();
-        for (const QByteArray& record : records)
-            frames.append(recordDownload(DescriptionList, record));
+        for (qsizetype i = 0; i < records.size(); ++i)
+            frames.append(recordDownload(descriptionNumber(i), records[i]));
         frames.append(recordDownload(0, QByteArray()));
         m_link.sendTransfer(frames);
     } else if (number == History) {
@@ -175,6 +179,13 @@ void WrenchSession::onRecordRequest(const QByteArray& data)
     } else {
         refuse(paramerror::WrongIndex);
     }
+}
+
+quint16 WrenchSession::descriptionNumber(qsizetype index) const
+{
+    // A list never reaches 65535 descriptions, so the own numbers never
+    // meet the list's or the end's.
+    return m_config.numberDescriptions ? static_cast<quint16>(index + 1) : DescriptionList;
 }
 
 void WrenchSession::reportUnknown(quint32 id)
@@ -264,6 +275,7 @@ void WrenchSession::resetLink()
 {
     m_link.reset();
     m_reader.reset();
+    m_identificationAnswers = 0;
 }
 
 void WrenchSession::powerCycle()

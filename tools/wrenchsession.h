@@ -12,8 +12,6 @@ namespace wrench {
 
 Q_DECLARE_LOGGING_CATEGORY(lcWrench)
 
-
-
 // The simulated wrench without its port: frames from the tool go in, frames
 // to the tool come out. It answers the identification, serves parameter reads
 // and writes from its table, the description list and the history, and sends
@@ -71,6 +69,7 @@ private:
     void announce(const QByteArray& message);
     static QByteArray errorCode(quint16 code);
     static QByteArray errorReport(quint32 code, quint32 errorClass, const QByteArray& text);
+    quint16 descriptionNumber(qsizetype index) const;
     QList<WrenchLink::Outgoing> recordDownload(quint16 number, const QByteArray& data) const;
     void appendBlocks(QList<WrenchLink::Outgoing>& frames, const char* mnemonic,
                       const QByteArray& data) const;
@@ -80,6 +79,7 @@ private:
     WireReader m_reader;
     WrenchLink m_link;
     ParameterTable m_parameters;
+    int m_identificationAnswers = 0; // on this connection
 };
 
 } // namespace wrench

@@ -3,7 +3,10 @@
 //   unthrottled: the time from Read to the report shown and the tool's peak
 //   memory afterwards (goal <= 100 MB for 10,000 records);
 //   throttled to 57600 baud: that time against the time the wrench's bytes of
-//   the readout need on the line (bytes / 5760 B/s), goal <= 1.05.
+//   the readout need on the line (bytes / 5760 B/s), goal <= 1.05;
+//   the same readout by the window and by tolvo-cli side by side, each timed
+//   on the wrench's frame log from the history request to the tool's
+//   acknowledge of the last block.
 //
 // history_readout_bench [--records N] [--throttled-records N]
 
@@ -14,6 +17,7 @@
 #include "platform/ports.h"
 #include "platform/profile.h"
 #include "ui/styletemplate.h"
+#include "framelogreader.h"
 #include "wrenchprocess.h"
 
 #include <QApplication>
@@ -21,6 +25,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,6 +44,8 @@ struct Readout {
     bool ok = false;
     double seconds = 0;
     qint64 wireBytes = 0;
+    // On the wrench's clock: the history request read to the last block acknowledged.
+    double loggedSeconds = 0;
 };
 
 void setting(const QString& file, const char* section, const char* key, const QString& value)
@@ -81,7 +88,68 @@ qint64 historyWireBytes(const testsupport::WrenchProcess& wrench)
     return bytes;
 }
 
-Readout readThroughWindow(int records, const QStringList& wrenchOptions)
+// Seconds from the wrench reading the history request to the tool's
+// acknowledge of the history's last frame; 0 when the log lacks either.
+double loggedReadoutSeconds(const testsupport::WrenchProcess& wrench, int baud)
+{
+    const std::vector<testsupport::LoggedFrame> log = testsupport::parseFrameLog(wrench.logLines(), baud);
+    qint64 startUs = 0;
+    QString lastSequence;
+    for (const testsupport::LoggedFrame& frame : log) {
+        const QString bytes = frame.hex.join(QLatin1Char(' '));
+        if (startUs == 0) {
+            if (frame.direction == QLatin1String("rx") && bytes.contains(QLatin1String("52 52 51 FF F0")))
+                startUs = frame.timeUs;
+        } else if (frame.direction == QLatin1String("tx") && frame.mnemonic == QLatin1String("RFI")) {
+            lastSequence = frame.sequence;
+        } else if (!lastSequence.isEmpty() && frame.direction == QLatin1String("rx")
+                   && frame.control == QLatin1String("80") && frame.sequence == lastSequence) {
+            return static_cast<double>(frame.timeUs - startUs) / 1e6;
+        }
+    }
+    return 0;
+}
+
+bool startWrench(testsupport::WrenchProcess& wrench, const QString& settings, int records,
+                 const QStringList& wrenchOptions)
+{
+    setting(settings, "SETUP", "LANGUAGE", QStringLiteral("ENGLISH"));
+    setting(settings, "SETUP", "FAVORITE_PORT", QStringLiteral("COM42"));
+    setting(settings, "PORTS", "COM42", wrench.link);
+    if (wrench.startReady(QStringList{QStringLiteral("--no-stdin"), QStringLiteral("--history-count"),
+                                      QString::number(records)}
+                              + wrenchOptions,
+                          QCoreApplication::applicationDirPath()))
+        return true;
+    std::fprintf(stderr, "wrench: %s\n", qPrintable(wrench.error));
+    return false;
+}
+
+// tolvo-cli's history, as a script runs it.
+Readout readThroughCli(int records, const QStringList& wrenchOptions, int baud)
+{
+    Readout result;
+    QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("TolvoTool.ini"));
+    testsupport::WrenchProcess wrench(folder.path());
+    if (!startWrench(wrench, settings, records, wrenchOptions))
+        return result;
+    QProcess cli;
+    cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tolvo-cli"),
+              {QStringLiteral("--settings"), settings, QStringLiteral("history"), QStringLiteral("--port"),
+               QStringLiteral("COM42"), QStringLiteral("--txt"), folder.filePath(QStringLiteral("report.txt"))});
+    if (!cli.waitForFinished(ReadoutMs) || cli.exitCode() != 0) {
+        std::fprintf(stderr, "tolvo-cli: %s\n", cli.readAllStandardError().constData());
+        return result;
+    }
+    wrench.stop();
+    result.wireBytes = historyWireBytes(wrench);
+    result.loggedSeconds = loggedReadoutSeconds(wrench, baud);
+    result.ok = result.loggedSeconds > 0;
+    return result;
+}
+
+Readout readThroughWindow(int records, const QStringList& wrenchOptions, int baud)
 {
     Readout result;
     QTemporaryDir folder;
@@ -89,17 +157,9 @@ Readout readThroughWindow(int records, const QStringList& wrenchOptions)
     const QString settings = paths::settingsFile(startPath);
     testsupport::WrenchProcess wrench(folder.path());
     paths::setStartPath(startPath);
-    setting(settings, "SETUP", "LANGUAGE", QStringLiteral("ENGLISH"));
-    setting(settings, "SETUP", "FAVORITE_PORT", QStringLiteral("COM42"));
-    setting(settings, "PORTS", "COM42", wrench.link);
     platform::setPortMappingFile(QFile::encodeName(settings).toStdString());
-    if (!wrench.startReady(QStringList{QStringLiteral("--no-stdin"), QStringLiteral("--history-count"),
-                                       QString::number(records)}
-                               + wrenchOptions,
-                           QCoreApplication::applicationDirPath())) {
-        std::fprintf(stderr, "wrench: %s\n", qPrintable(wrench.error));
+    if (!startWrench(wrench, settings, records, wrenchOptions))
         return result;
-    }
     {
         TolvoTool window;
         window.show();
@@ -121,6 +181,7 @@ Readout readThroughWindow(int records, const QStringList& wrenchOptions)
     }
     wrench.stop();
     result.wireBytes = historyWireBytes(wrench);
+    result.loggedSeconds = loggedReadoutSeconds(wrench, baud);
     result.ok = true;
     return result;
 }
@@ -142,13 +203,14 @@ int main(int argc, char* argv[])
                         &styleLoaded);
     StyleTemplate::setInstance(&style);
 
-    const Readout fast = readThroughWindow(records, {});
+    const Readout fast = readThroughWindow(records, {}, 0);
     if (fast.ok)
         std::printf("unthrottled: %d records from Read to the report shown in %.2f s; peak memory %.1f MB "
                     "(goal <= 100 MB)\n",
                     records, fast.seconds, bench::peakMegabytes());
-    const Readout slow =
-        readThroughWindow(throttledRecords, {QStringLiteral("--baud"), QString::number(ThrottledBaud)});
+    const QStringList throttled{QStringLiteral("--baud"), QString::number(ThrottledBaud)};
+    const Readout slow = readThroughWindow(throttledRecords, throttled, ThrottledBaud);
+    const Readout cli = readThroughCli(throttledRecords, throttled, ThrottledBaud);
     if (slow.ok) {
         const double bound = static_cast<double>(slow.wireBytes) / LineBytesPerSecond;
         std::printf("throttled to %d baud: %d records in %.2f s; line-rate bound %lld B / %.0f B/s = %.2f s; "
@@ -156,8 +218,15 @@ int main(int argc, char* argv[])
                     ThrottledBaud, throttledRecords, slow.seconds, static_cast<long long>(slow.wireBytes),
                     LineBytesPerSecond, bound, slow.seconds / bound);
     }
+    for (const auto& [who, readout] : {std::pair{"window", &slow}, std::pair{"tolvo-cli", &cli}}) {
+        if (!readout->ok)
+            continue;
+        const double bound = static_cast<double>(readout->wireBytes) / LineBytesPerSecond;
+        std::printf("  %-9s request to last block acknowledged %.2f s; bound %.2f s; ratio %.4f (goal <= 1.05)\n",
+                    who, readout->loggedSeconds, bound, readout->loggedSeconds / bound);
+    }
     StyleTemplate::setInstance(nullptr);
     paths::setStartPath(QString());
     platform::setPortMappingFile(std::string());
-    return fast.ok && slow.ok ? 0 : 1;
+    return fast.ok && slow.ok && cli.ok ? 0 : 1;
 }

@@ -17,6 +17,8 @@
 
 using namespace clitest;
 
+Q_DECLARE_METATYPE(ReportIdentity)
+
 namespace {
 
 QStringList options(const char* text)
@@ -45,38 +47,59 @@ void TestCli::identify_data()
 {
     QTest::addColumn<bool>("byPath");
     QTest::addColumn<bool>("mapped");
-    QTest::newRow("COM name") << false << true;
-    QTest::newRow("the mapped path") << true << true;
-    QTest::newRow("a path no COM name maps to") << true << false;
+    QTest::addColumn<QStringList>("wrenchOptions");
+    QTest::addColumn<QStringList>("missing"); // lines of parameters never answered
+    QTest::newRow("COM name") << false << true << QStringList() << QStringList();
+    QTest::newRow("the mapped path") << true << true << QStringList() << QStringList();
+    QTest::newRow("a path no COM name maps to") << true << false << QStringList() << QStringList();
+    QTest::newRow("descriptions numbered 1, 2, 3") << false << true << options("--number-descriptions")
+                                                   << QStringList();
+    QTest::newRow("device name and serial never answered")
+        << false << true << options("--silent-ids 100,135")
+        << QStringList{QStringLiteral("100 Device name: TOLVO TW-200\n"),
+                       QStringLiteral("135 Serial number: TW2000123\n")};
 }
 
+// Then "get 5", which needs the description of the access level.
 void TestCli::identify()
 {
     QFETCH(bool, byPath);
     QFETCH(bool, mapped);
+    QFETCH(QStringList, wrenchOptions);
+    QFETCH(QStringList, missing);
     CliFolder folder;
     QVERIFY(mapped ? folder.mapWrench() : folder.writeSettings(QStringLiteral("[SETUP]\n")));
-    QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
+    QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
 
     if (mapped) {
         const CliRun ports = folder.run({QStringLiteral("ports")});
         QCOMPARE(ports.exitCode, 0);
         QVERIFY2(ports.out.contains(QStringLiteral("COM42 ") + folder.wrench.link + QLatin1Char('\n')), qPrintable(ports.out));
     }
-    const CliRun run = folder.runConnected({QStringLiteral("identify"), QStringLiteral("--port"),
-                                            byPath ? folder.wrench.link : QStringLiteral("COM42")});
+    const QStringList port{QStringLiteral("--timeout"), QStringLiteral("1000"), QStringLiteral("--port"),
+                           byPath ? folder.wrench.link : QStringLiteral("COM42")};
+    const CliRun run = folder.runConnected(QStringList{QStringLiteral("identify")} + port);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, QStringLiteral("identification: TOLVO TW-200;V 2.14;TW-200;CAL 2023-04\n"
-                                     "name: TOLVO TW-200\n"
-                                     "version: V 2.14\n"
-                                     "extra: TW-200;CAL 2023-04\n"
-                                     "5 Access level: 1\n"
-                                     "113 History mode: 2\n"
-                                     "100 Device name: TOLVO TW-200\n"
-                                     "101 Firmware version: FW 2.14.0\n"
-                                     "103 Hardware version: HW 3.1\n"
-                                     "135 Serial number: TW2000123\n"));
+    QString expected = QStringLiteral("identification: TOLVO TW-200;V 2.14;TW-200;CAL 2023-04\n"
+                                      "name: TOLVO TW-200\n"
+                                      "version: V 2.14\n"
+                                      "extra: TW-200;CAL 2023-04\n"
+                                      "5 Access level: 1\n"
+                                      "113 History mode: 2\n"
+                                      "100 Device name: TOLVO TW-200\n"
+                                      "101 Firmware version: FW 2.14.0\n"
+                                      "103 Hardware version: HW 3.1\n"
+                                      "135 Serial number: TW2000123\n");
+    for (const QString& line : std::as_const(missing))
+        expected.remove(line);
+    QCOMPARE(run.out, expected);
+
+    const CliRun get = folder.runConnected(QStringList{QStringLiteral("get")} + port + QStringList{QStringLiteral("5")});
+    QCOMPARE(get.err, QString());
+    QCOMPARE(get.out, QStringLiteral("1\n"));
+    // One description download per connection, whatever the wrench answered.
+    QCOMPARE(folder.wrench.framesWith("rx", QStringLiteral("52 52 51 FF FF")).size(), 2);
 }
 
 void TestCli::historyFilesAreTheWindowsReports_data()
@@ -86,16 +109,22 @@ void TestCli::historyFilesAreTheWindowsReports_data()
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("historyMode");
     QTest::addColumn<QChar>("separator");
+    QTest::addColumn<ReportIdentity>("identity");
 
     const QString english = QStringLiteral("LANGUAGE=ENGLISH\n");
-    QTest::newRow("as the window reads it") << QStringList() << english << 50 << 2 << QChar(u',');
+    const ReportIdentity full = testsupport::wrenchIdentity;
+    QTest::newRow("as the window reads it") << QStringList() << english << 50 << 2 << QChar(u',') << full;
     QTest::newRow("faulty line, point, mode 1")
         << options("--history-count 200 --corrupt-every 50 --duplicate-every 7 --history-mode 1")
-        << english + QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.');
+        << english + QStringLiteral("DECIMAL_SEPARATOR=.\n") << 200 << 1 << QChar(u'.') << full;
     QTest::newRow("service level already")
-        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',');
+        << options("--access-level 3 --history-count 20") << english << 20 << 2 << QChar(u',') << full;
     // The window's default language.
-    QTest::newRow("German") << QStringList() << QString() << 50 << 2 << QChar(u',');
+    QTest::newRow("German") << QStringList() << QString() << 50 << 2 << QChar(u',') << full;
+    // Empty where the wrench did not answer, never another wrench's.
+    QTest::newRow("device name and serial never answered")
+        << options("--silent-ids 100,135 --history-mode 3 --history-count 20 --number-descriptions") << english
+        << 20 << 3 << QChar(u',') << ReportIdentity{QString(), full.firmwareVersion, full.hardwareVersion, QString()};
 }
 
 // Compared with the reports the window builds from the same records, which
@@ -107,6 +136,7 @@ void TestCli::historyFilesAreTheWindowsReports()
     QFETCH(int, records);
     QFETCH(int, historyMode);
     QFETCH(QChar, separator);
+    QFETCH(ReportIdentity, identity);
     CliFolder folder;
     QVERIFY(folder.mapWrench(setup));
     QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
@@ -114,8 +144,8 @@ void TestCli::historyFilesAreTheWindowsReports()
     const QString txt = folder.filePath(QStringLiteral("report.txt"));
     const QString csv = folder.filePath(QStringLiteral("report.csv"));
     const QDateTime started = QDateTime::currentDateTime();
-    const CliRun run = folder.run({QStringLiteral("history"), QStringLiteral("--port"), QStringLiteral("COM42"),
-                                   QStringLiteral("--txt"), txt, QStringLiteral("--csv"), csv,
+    const CliRun run = folder.run({QStringLiteral("history"), QStringLiteral("--timeout"), QStringLiteral("1000"),
+                                   QStringLiteral("--port"), QStringLiteral("COM42"), QStringLiteral("--txt"), txt, QStringLiteral("--csv"), csv,
                                    QStringLiteral("--json"), QStringLiteral("--stats")});
     QCOMPARE(run.err, QString()); // no bar: stderr is no terminal
     QCOMPARE(run.exitCode, 0);
@@ -126,8 +156,8 @@ void TestCli::historyFilesAreTheWindowsReports()
         QVERIFY(german.load(QStringLiteral("TolvoTool_de"), qEnvironmentVariable("TOLVO_BIN_DIR")));
         QCoreApplication::installTranslator(&german);
     }
-    const HistoryReports expected =
-        testsupport::wrenchReports(records, historyMode, separator, started, QString::fromUtf8(fileBytes(txt)));
+    const HistoryReports expected = testsupport::wrenchReports(records, historyMode, separator, started,
+                                                               QString::fromUtf8(fileBytes(txt)), identity);
     QCOMPARE(fileBytes(txt), expected.text.toUtf8());
     QCOMPARE(fileBytes(csv), expected.csv.toUtf8());
     // The JSON, then the figures of the chart window's statistics.

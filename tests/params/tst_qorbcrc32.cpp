@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 namespace {
 
 const QString prefix = QStringLiteral("<!-- CHECKSUM=");
@@ -129,7 +131,9 @@ void TestQorbCRC32::fileCrcOfShortFileCoversNothing()
 void TestQorbCRC32::repairRewritesLinesWithCrLfAndComment()
 {
     QVERIFY(writeFileBytes(path("data.xml"), "<CONFIG>\n  <MODUL/>\r\n</CONFIG>"));
-    QVERIFY(QorbCRC32::repairChecksum(path("data.xml"), prefix, suffix));
+    QString error;
+    QVERIFY(QorbCRC32::repairChecksum(path("data.xml"), prefix, suffix, &error));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
     const QByteArray body = "<CONFIG>\r\n  <MODUL/>\r\n</CONFIG>\r\n";
     QCOMPARE(fileBytes(path("data.xml")), body + comment(crcOf(body)));
     QVERIFY(QorbCRC32::verifyChecksum(path("data.xml"), prefix, suffix));
@@ -149,6 +153,9 @@ void TestQorbCRC32::repairReplacesOldComment()
 void TestQorbCRC32::repairOfMissingFileFails()
 {
     QVERIFY(!QorbCRC32::repairChecksum(path("missing.xml"), prefix, suffix));
+    QString error;
+    QVERIFY(!QorbCRC32::repairChecksum(path("missing.xml"), prefix, suffix, &error));
+    QCOMPARE(error, qt_error_string(ENOENT));
     QVERIFY(!QFile::exists(path("missing.xml")));
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -3,11 +3,18 @@
 #include "protocol/frame/wire.h"
 #include "tools/wireframe.h"
 #include "tools/wirereader.h"
+#include "tools/wrenchconfig.h"
 #include "tools/wrenchsession.h"
 
 #include <QList>
 
 namespace wrench {
+
+// The configuration the wrench's command line gives.
+inline ParsedArguments parse(const QStringList& options, WrenchConfig& config)
+{
+    return parseArguments(QStringList{QStringLiteral("tolvo-wrench")} + options, config);
+}
 
 // Plays the tool's side of the link against an in-process wrench session:
 // sends requests, parses what the wrench puts on the line with the project's

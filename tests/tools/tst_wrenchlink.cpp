@@ -45,6 +45,8 @@ class TestWrenchLink : public QObject {
 private slots:
     void identificationIsAnsweredOnce_data();
     void identificationIsAnsweredOnce();
+    void identificationAnswersPerConnection_data();
+    void identificationAnswersPerConnection();
     void deafToIdentification();
     void negativeAcknowledgeRepeatsTheFrame();
     void missingAcknowledgeRepeatsThenGivesUp();
@@ -93,6 +95,57 @@ void TestWrenchLink::identificationIsAnsweredOnce()
     QVERIFY(tool.takeFrames().isEmpty());
     QCOMPARE(identified.size(), 1);
     QCOMPARE(identified.first().first().toByteArray(), QByteArray("TLTERM;V. 1.006"));
+}
+
+void TestWrenchLink::identificationAnswersPerConnection_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("identifications"); // the tool's first and its repeats
+    QTest::addColumn<bool>("settledBetween");  // each answer acknowledged before the next repeat
+    QTest::addColumn<int>("answers");
+    const QString answers = QStringLiteral("--ver-answers");
+    QTest::newRow("once, repeats while the answer is on its way") << QStringList() << 3 << false << 1;
+    QTest::newRow("once, a repeat after the answer") << QStringList() << 2 << true << 1;
+    QTest::newRow("twice, repeats while the answer is on its way")
+        << QStringList{answers, QStringLiteral("2")} << 3 << false << 2;
+    QTest::newRow("twice, repeats after each answer") << QStringList{answers, QStringLiteral("2")} << 3 << true << 2;
+    QTest::newRow("up to five, three asked") << QStringList{answers, QStringLiteral("5")} << 3 << false << 3;
+}
+
+// The tool repeats its identification every 500 ms until an answer reaches
+// it; the wrench answers as many of them as it is told, on each connection.
+void TestWrenchLink::identificationAnswersPerConnection()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, identifications);
+    QFETCH(bool, settledBetween);
+    QFETCH(int, answers);
+    WrenchConfig config;
+    QCOMPARE(parse(options, config).outcome, ParsedArguments::Run);
+    qint64 now = 0;
+    WrenchSession session(config, [&] { return now; });
+    ToolSide tool(session);
+    const QByteArray identification = QByteArray("VER") + "TLTERM;V. 1.006";
+    auto answersTo = [&](int count) {
+        QList<Frame> frames;
+        for (int i = 0; i < count; ++i) {
+            tool.request(identification);
+            if (settledBetween)
+                frames += tool.converse();
+        }
+        frames += tool.converse();
+        return dataOf(frames, "VER");
+    };
+    const QList<QByteArray> answered = answersTo(identifications);
+    QCOMPARE(answered.size(), answers);
+    for (const QByteArray& text : answered)
+        QCOMPARE(text, config.identification);
+    // The tool's own answer is never answered.
+    tool.send(0, 9, identification);
+    QVERIFY(tool.take().isEmpty());
+    // A new connection is answered afresh.
+    session.resetLink();
+    QCOMPARE(answersTo(1).size(), 1);
 }
 
 void TestWrenchLink::deafToIdentification()

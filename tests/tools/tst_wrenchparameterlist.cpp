@@ -16,11 +16,6 @@ namespace {
 
 const int FixedCount = static_cast<int>(ParameterTable::fixedIds().size());
 
-ParsedArguments parse(const QStringList& options, WrenchConfig& config)
-{
-    return parseArguments(QStringList{QStringLiteral("tolvo-wrench")} + options, config);
-}
-
 int announcedCount(ParameterTable& table)
 {
     QByteArray header;
@@ -70,6 +65,7 @@ private slots:
     void fileRefusals_data();
     void fileRefusals();
     void changingTableKeepsItsShape();
+    void downloadServesTheList_data();
     void downloadServesTheList();
 };
 
@@ -128,6 +124,12 @@ void TestWrenchParameterList::countsRefused_data()
     QTest::newRow("missing file")
         << QStringList{QStringLiteral("--parameters-file"), QStringLiteral("/nonexistent/list")}
         << QStringLiteral("cannot read /nonexistent/list");
+    QTest::newRow("silent ID beyond 16 bits")
+        << QStringList{QStringLiteral("--silent-ids"), QStringLiteral("100,65536")} << QStringLiteral("\"100,65536\"");
+    QTest::newRow("silent IDs with a gap") << QStringList{QStringLiteral("--silent-ids"), QStringLiteral("5,,7")}
+                                           << QStringLiteral("--silent-ids");
+    QTest::newRow("no identification answer")
+        << QStringList{QStringLiteral("--ver-answers"), QStringLiteral("0")} << QStringLiteral("--ver-answers");
 }
 
 void TestWrenchParameterList::countsRefused()
@@ -270,11 +272,23 @@ void TestWrenchParameterList::changingTableKeepsItsShape()
 }
 
 // The list download of a generated list carries every description, in
-// order, and the header announces them all.
+// order, and the header announces them all. The downloads carry the list's
+// number, or their own from 1 on; the one that ends the list is 0.
+void TestWrenchParameterList::downloadServesTheList_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("numbered");
+    QTest::newRow("the list's number") << QStringList() << false;
+    QTest::newRow("numbered one by one") << QStringList{QStringLiteral("--number-descriptions")} << true;
+}
+
 void TestWrenchParameterList::downloadServesTheList()
 {
+    QFETCH(QStringList, options);
+    QFETCH(bool, numbered);
     WrenchConfig config;
-    QCOMPARE(parse({QStringLiteral("--parameters"), QStringLiteral("60")}, config).outcome, ParsedArguments::Run);
+    QCOMPARE(parse(options + QStringList{QStringLiteral("--parameters"), QStringLiteral("60")}, config).outcome,
+             ParsedArguments::Run);
     qint64 now = 0;
     WrenchSession session(config, [&now] { return now; });
     ToolSide tool(session);
@@ -284,8 +298,10 @@ void TestWrenchParameterList::downloadServesTheList()
     const Downloads downloads(tool.converse());
     QCOMPARE(downloads.numbers.size(), 61);
     QCOMPARE(downloads.numbers.last(), quint16(0));
+    QVERIFY(downloads.blocks.last().isEmpty());
     Coverage coverage;
     for (int i = 0; i < 60; ++i) {
+        QCOMPARE(downloads.numbers[i], numbered ? quint16(i + 1) : WrenchSession::DescriptionList);
         Described d;
         const QByteArray problem = coverage.check(downloads.blocks[i], d);
         QVERIFY2(problem.isEmpty(), problem.constData());

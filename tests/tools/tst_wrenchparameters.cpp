@@ -110,6 +110,8 @@ private slots:
     void writesFollowAccessAndLimits();
     void unknownIdsAnswered_data();
     void unknownIdsAnswered();
+    void silentIdsGoUnanswered_data();
+    void silentIdsGoUnanswered();
 };
 
 void TestWrenchParameters::descriptionRecordsAreWellFormed()
@@ -269,6 +271,44 @@ void TestWrenchParameters::unknownIdsAnswered()
         QCOMPARE(parts.size(), 3); // text "@@" item
         QCOMPARE(parts.last(), QByteArray("4242"));
     }
+}
+
+void TestWrenchParameters::silentIdsGoUnanswered_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<quint16>("id");
+    QTest::addColumn<bool>("answered");
+    const QString silent = QStringLiteral("--silent-ids");
+    QTest::newRow("listed") << QStringList{silent, QStringLiteral("101")} << quint16(101) << false;
+    QTest::newRow("one of several, in hex") << QStringList{silent, QStringLiteral("100, 0x65,135")} << quint16(101)
+                                            << false;
+    QTest::newRow("unknown ID, no ERR") << QStringList{silent, QStringLiteral("4242")} << quint16(4242) << false;
+    QTest::newRow("unknown ID, no ERX") << QStringList{QStringLiteral("--unknown-erx"), silent, QStringLiteral("4242")}
+                                        << quint16(4242) << false;
+    QTest::newRow("not listed") << QStringList{silent, QStringLiteral("101,135")} << quint16(100) << true;
+    QTest::newRow("not listed, unknown") << QStringList{silent, QStringLiteral("101")} << quint16(4242) << true;
+    QTest::newRow("no list") << QStringList() << quint16(101) << true;
+}
+
+// A silent read is acknowledged and nothing more; the wrench goes on
+// answering the others.
+void TestWrenchParameters::silentIdsGoUnanswered()
+{
+    QFETCH(QStringList, options);
+    QFETCH(quint16, id);
+    QFETCH(bool, answered);
+    WrenchConfig config;
+    QCOMPARE(parse(options, config).outcome, ParsedArguments::Run);
+    Bench bench(config);
+    bench.tool.request(drq(id));
+    const QList<Frame> frames = bench.tool.converse();
+    QVERIFY(!frames.isEmpty());
+    QCOMPARE(frames[0].control(), frame::ControlAck);
+    QCOMPARE(frames.size(), answered ? 2 : 1);
+    bench.now += 10'000'000;
+    bench.session.poll();
+    QVERIFY(bench.tool.take().isEmpty());
+    QCOMPARE(bench.value(5), le32Bytes(1));
 }
 
 QTEST_GUILESS_MAIN(TestWrenchParameters)

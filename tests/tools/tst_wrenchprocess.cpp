@@ -233,6 +233,7 @@ void TestWrenchProcess::commandLine()
     const QByteArray text = help.readAllStandardOutput();
     for (const char* option : {"--link", "--log", "--corrupt-every", "--duplicate-every", "--baud",
                                "--unplug-after", "--no-ver-answer", "--parameters", "--parameters-file",
+                               "--number-descriptions", "--silent-ids <list>", "--ver-answers <n>",
                                "ready <path>"})
         QVERIFY2(text.contains(option), option);
 

@@ -41,6 +41,7 @@ private slots:
     void readAndSave();
     void faultyLineSavesTheSame();
     void unplugDuringReadout();
+    void nextWrenchNamesNothingOfThePrevious();
 
 private:
     void startWrench(const QStringList& options);
@@ -256,6 +257,48 @@ void TestHistoryReadout::unplugDuringReadout()
     QCOMPARE(shownText(), expectedReports(Records).text);
     QCOMPARE(m_wrench->framesWith("rx", Wrench::readoutCodeWrite).size(), 2);
     QCOMPARE(m_user->boxes.size(), 1);
+}
+
+// Wrench A, then on the same port wrench B, which never answers its device
+// name and serial number and keeps history mode 3: B's saved files carry
+// nothing of A.
+void TestHistoryReadout::nextWrenchNamesNothingOfThePrevious()
+{
+    startWrench({QStringLiteral("--device-name"), QStringLiteral("WRENCH-A"), QStringLiteral("--serial"),
+                 QStringLiteral("A-0001")});
+    QTRY_VERIFY_WITH_TIMEOUT(button(*m_window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QTest::keyClick(m_window.get(), Qt::Key_F9);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->serialNumber(), QStringLiteral("A-0001"), WaitMs);
+    QTest::keyClick(m_window.get(), Qt::Key_F9);
+    QVERIFY(!m_window->isOnline());
+    m_wrench->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!button(*m_window, "pushButtonOnline")->isEnabled(), WaitMs);
+
+    constexpr int Records = 20;
+    QVERIFY2(m_wrench->startReady({QStringLiteral("--silent-ids"), QStringLiteral("100,135"),
+                                   QStringLiteral("--history-mode"), QStringLiteral("3"),
+                                   QStringLiteral("--history-count"), QString::number(Records)}),
+             qPrintable(m_wrench->error));
+    QTRY_VERIFY_WITH_TIMEOUT(button(*m_window, "pushButtonOnline")->isEnabled(), WaitMs);
+    QTest::keyClick(m_window.get(), Qt::Key_F9);
+    // The two silent reads end in their time-out boxes.
+    const int timeoutMs = DeviceService::TimeoutTicks * DeviceService::TickMs;
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->boxes.size(), 2, 2 * timeoutMs + WaitMs);
+    QCOMPARE(m_user->boxes[1].text, QStringLiteral("Timeout Parameter Request\nID: 135"));
+    QCOMPARE(m_window->historyMode(), 3);
+
+    readHistory();
+    const ReportIdentity identity{QString(), testsupport::wrenchIdentity.firmwareVersion,
+                                  testsupport::wrenchIdentity.hardwareVersion, QString()};
+    const HistoryReports expected =
+        testsupport::wrenchReports(Records, 3, u',', m_readStarted, view()->reports().text, identity);
+    QCOMPARE(shownText(), expected.text);
+    for (const char* name : {"b.txt", "b.csv"}) {
+        const QByteArray saved =
+            fileBytes(saveAs(m_folder->filePath(QLatin1String(name)), QStringLiteral("TXT Files (*.txt)")));
+        QCOMPARE(saved, (QByteArray(name).endsWith(".csv") ? expected.csv : expected.text).toUtf8());
+        QVERIFY(!saved.contains("WRENCH-A") && !saved.contains("A-0001"));
+    }
 }
 
 QTEST_MAIN(TestHistoryReadout)

@@ -41,6 +41,7 @@ private slots:
     void closeRequestLeavesToolBoxesAlone();
     void unplugWithdrawsTheWrenchBoxAndStillReports();
     void errorReportWaitsForTheWrenchAnswer();
+    void errorsWaitingBehindTheBoxEndWithTheConnection();
     void longTextStaysOnScreen();
 
 private:
@@ -285,6 +286,32 @@ void TestWindowMessages::errorReportWaitsForTheWrenchAnswer()
     QCOMPARE(m_user->boxes[1].text, QStringLiteral("Group: 0\nCode: 105\n\nnot available\nID = #1"));
     QVERIFY(answeredBeforeErrorClosed);
     QVERIFY(errorBoxSurvivedClose);
+}
+
+// An error report waits behind the wrench's question; the port goes before
+// the question is answered: the user hears of the lost port, not of an error
+// of a connection that is over.
+void TestWindowMessages::errorsWaitingBehindTheBoxEndWithTheConnection()
+{
+    m_user->onBox = [this](DlgMessageImpl* box) {
+        const QPointer<DlgMessageImpl> open = box;
+        if (m_user->boxes.size() == 1) {
+            m_wrench->command("err 105");
+            if (!probe(63))
+                qWarning("no answer to the probe");
+            m_wrench->command("unplug");
+            if (!QTest::qWaitFor([&open] { return !isOpen(open); }, WaitMs))
+                click(open, "pushButtonCancel");
+            return;
+        }
+        click(open, "pushButtonOK");
+    };
+    QVERIFY(m_wrench->command("mgd 9 4 Pending;Pull the cable now"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_user->boxes.size(), 2, WaitMs);
+    QCOMPARE(m_user->boxes[1].text, QStringLiteral("Com Port is no longer available!"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isOnline(), WaitMs);
+    QTest::qWait(200);
+    QCOMPARE(m_user->boxes.size(), 2);
 }
 
 void TestWindowMessages::longTextStaysOnScreen()
