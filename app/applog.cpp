@@ -1,3 +1,4 @@
 #include "app/applog.h"
 
-Q_LOGGING_CATEGORY(lcApp, "tolvo.app")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcApp, "tolvo.app", QtWarningMsg)

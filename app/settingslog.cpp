@@ -1,3 +1,4 @@
 #include "app/settingslog.h"
 
-Q_LOGGING_CATEGORY(lcSettings, "tolvo.settings")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcSettings, "tolvo.settings", QtWarningMsg)

@@ -3,6 +3,7 @@
 #include "app/applog.h"
 #include "app/dlgsetup.h"
 #include "app/paths.h"
+#include "app/portproblem.h"
 #include "app/setupdefaults.h"
 #include "app/statuslabel.h"
 #include "app/wrenchmessage.h"
@@ -247,7 +248,8 @@ bool TolvoTool::connectWrench()
 {
     if (openChosenPort())
         return true;
-    showError(tr("Com Port is not available!"));
+    const QString reason = portProblemText(m_messageService.openError());
+    showError(tr("Com Port is not available!") + (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
     return false;
 }
 

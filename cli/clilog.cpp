@@ -1,3 +1,4 @@
 #include "cli/clilog.h"
 
-Q_LOGGING_CATEGORY(lcCli, "tolvo.cli")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcCli, "tolvo.cli", QtWarningMsg)

@@ -1,5 +1,6 @@
 #include "cli/clisession.h"
 
+#include "app/portproblem.h"
 #include "cli/clilog.h"
 #include "comm/comevents.h"
 #include "params/accesslevel.h"
@@ -61,7 +62,10 @@ void CliSession::start(const Request& request)
     if (!m_engine.open(this, request.portNumber, request.baudRate)) {
         m_step = Step::Done;
         m_result.code = ExitCode::NoPort;
+        const QString reason = portProblemText(m_engine.openError());
         m_result.error = QStringLiteral("the port cannot be opened");
+        if (!reason.isEmpty())
+            m_result.error += QStringLiteral(": ") + reason;
         emit finished();
         return;
     }

@@ -1,3 +1,4 @@
 #include "comm/commlog.h"
 
-Q_LOGGING_CATEGORY(lcComm, "tolvo.comm")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcComm, "tolvo.comm", QtWarningMsg)

@@ -34,13 +34,16 @@ bool QorbComIO::open(int portNumber, int baudRate, int parity, bool dtrOn, bool 
     if (m_receiveConfig.target == nullptr || isOpen())
         return false;
     const std::string path = platform::devicePathForPort(portNumber);
+    m_openError = platform::SerialError::NotFound;
     if (path.empty())
         return false;
     if (!m_port->open(path, platform::SerialLineSettings{baudRate, parity, dtrOn, rtsOn})) {
+        m_openError = m_port->lastError();
         qCInfo(lcComm) << "Cannot open COM" << portNumber << "at" << path.c_str() << ":"
-                       << platform::serialErrorText(m_port->lastError());
+                       << platform::serialErrorText(m_openError);
         return false;
     }
+    m_openError = platform::SerialError::None;
     qCDebug(lcComm) << "COM" << portNumber << "at" << path.c_str()
                     << (m_port->hasLowLatency() ? "passes bytes on at once (low latency)"
                                                 : "keeps the driver's latency (low latency refused)");

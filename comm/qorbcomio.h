@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/qorbrxdthread.h"
+#include "platform/serial.h"
 #include "protocol/frame/parser.h"
 
 #include <QObject>
@@ -25,6 +26,8 @@ public:
     void setReceiver(QObject* target, void* pool, std::uint16_t slotCount,
                      std::uint16_t slotDataSize, ByteCallback callback, int value);
     bool open(int portNumber, int baudRate, int parity, bool dtrOn, bool rtsOn);
+    // Why the last open failed (NotFound for a port name without a device).
+    platform::SerialError openError() const { return m_openError; }
     bool isOpen() const;
     // False when the receive thread could not be started.
     bool startReceiver();
@@ -44,5 +47,6 @@ private:
     std::unique_ptr<QorbRxdThread> m_rxThread;
     ReceiveConfig m_receiveConfig;
     int m_portNumber = 0;
+    platform::SerialError m_openError = platform::SerialError::None;
     bool m_usable = false; // false after a failed write, until reopened
 };

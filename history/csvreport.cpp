@@ -46,9 +46,12 @@ constexpr const char* csvColumns[] = {
 static_assert(std::size(csvColumns) == 37, "the CSV report has 37 columns");
 
 // An identity text from the wire must not shift the CSV columns: one that
-// holds the separator, a quote or a line end is quoted.
-QString csvText(const QString& text)
+// holds the separator, a quote or a line end is quoted. Nor may a
+// spreadsheet take it for a formula: a leading apostrophe keeps it text.
+QString csvText(const QString& wireText)
 {
+    static const QString formulaStart = QStringLiteral("=+-@\t\r");
+    const QString text = !wireText.isEmpty() && formulaStart.contains(wireText.front()) ? u'\'' + wireText : wireText;
     static const QString special = QStringLiteral(";\"\r\n");
     for (const QChar c : text) {
         if (special.contains(c)) {

@@ -92,7 +92,8 @@ void ViewHistory::setActive(bool active)
 void ViewHistory::setPageShown(bool shown)
 {
     for (QWidget* widget : std::initializer_list<QWidget*>{m_form->pushButtonRead, m_form->pushButtonSave,
-                                                           m_form->textEditHistory, m_form->label})
+                                                           m_form->pushButtonChart, m_form->textEditHistory,
+                                                           m_form->label})
         widget->setVisible(shown);
 }
 

@@ -1,3 +1,4 @@
 #include "params/paramslog.h"
 
-Q_LOGGING_CATEGORY(lcParams, "tolvo.params")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcParams, "tolvo.params", QtWarningMsg)

@@ -59,7 +59,8 @@ bool ViewBase::sendNextWrite()
 
 bool ViewBase::loadXml(const QString& fileName)
 {
-    if (!m_model || !QFile(fileName).open(QIODevice::ReadOnly | QIODevice::Text))
+    // No data set was loaded before: nothing to open.
+    if (!m_model || fileName.isEmpty() || !QFile(fileName).open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     const bool checksumMatches = QorbCRC32::verifyChecksum(fileName, checksumPrefix, checksumSuffix);
     if (!checksumMatches && !userWantsRepair(window()))

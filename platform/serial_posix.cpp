@@ -1,4 +1,5 @@
 #include "platform/serial.h"
+#include "platform/serial_posix.h"
 
 #include <cerrno>
 #include <chrono>
@@ -100,21 +101,10 @@ bool parityFlags(int parity, tcflag_t* flags)
 
 SerialError applyLineSettings(int fd, const SerialLineSettings& settings)
 {
-    speed_t speed = B0;
-    tcflag_t parity = 0;
-    if (!speedForBaudRate(settings.baudRate, &speed) || !parityFlags(settings.parity, &parity))
-        return SerialError::InvalidSetting;
-
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return lastErrno();
-    ::cfmakeraw(&tio);
-    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD | parity;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
+    if (!makeLineTermios(settings, tio))
         return SerialError::InvalidSetting;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
         return lastErrno();
@@ -399,6 +389,21 @@ bool SerialReader::waitForStop(int timeoutMs)
     while ((ready = ::poll(&pfd, 1, timeoutMs)) < 0 && errno == EINTR) {
     }
     return ready > 0;
+}
+
+bool makeLineTermios(const SerialLineSettings& settings, termios& tio)
+{
+    speed_t speed = B0;
+    tcflag_t parity = 0;
+    if (!speedForBaudRate(settings.baudRate, &speed) || !parityFlags(settings.parity, &parity))
+        return false;
+    ::cfmakeraw(&tio);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD | parity;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0;
 }
 
 } // namespace platform

@@ -1,3 +1,4 @@
 #include "protocol/protocollog.h"
 
-Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcProtocol, "tolvo.protocol", QtWarningMsg)

@@ -25,6 +25,13 @@ if [ "$mode" = auto ]; then
     compgen -G "/dev/ttyUSB*" >/dev/null || compgen -G "/dev/ttyACM*" >/dev/null && mode=--real
 fi
 
+# A session without a login (root in a console, a container) has no runtime
+# folder; Qt would complain about it on every start.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    own_runtime=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$own_runtime
+fi
+
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: starting a virtual one (Xvfb :99)."
     Xvfb :99 -screen 0 1280x1024x24 >/dev/null 2>&1 &
@@ -37,6 +44,7 @@ wrench=""
 cleanup() {
     [ -n "$wrench" ] && kill "$wrench" 2>/dev/null && wait "$wrench" 2>/dev/null
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    [ -n "${own_runtime:-}" ] && rm -rf "$own_runtime"
     true
 }
 trap cleanup EXIT

@@ -200,7 +200,7 @@ bool QorbXmlMachine::endElement(const QString& /*namespaceURI*/, const QString& 
 
 bool QorbXmlMachine::fatalError(const QXmlParseException& exception)
 {
-    qCDebug(lcUi).noquote() << QStringLiteral("Parse error at line %1, column %2: %3")
+    qCWarning(lcUi).noquote() << QStringLiteral("Parse error at line %1, column %2: %3")
                                    .arg(exception.lineNumber())
                                    .arg(exception.columnNumber())
                                    .arg(exception.message());

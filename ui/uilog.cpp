@@ -1,3 +1,4 @@
 #include "ui/uilog.h"
 
-Q_LOGGING_CATEGORY(lcUi, "tolvo.ui")
+// Warnings and above unless QT_LOGGING_RULES asks for more.
+Q_LOGGING_CATEGORY(lcUi, "tolvo.ui", QtWarningMsg)

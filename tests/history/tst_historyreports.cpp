@@ -125,6 +125,7 @@ private slots:
     void emptyRecordCountsButShowsNothing();
     void emptyIdentityLeavesValuesEmpty();
     void labelsPadTranslationsWithoutCutting();
+    void identityTextCannotShiftCsvColumns_data();
     void identityTextCannotShiftCsvColumns();
     void writesCsvForSpreadsheetCheck();
 };
@@ -287,13 +288,32 @@ void TestHistoryReports::labelsPadTranslationsWithoutCutting()
     QVERIFY(text.contains(QStringLiteral("\n  Berichtsdatum:         07/12/2026  14:05\n")));
 }
 
+// Quoting as RFC 4180 has it; the apostrophe before a formula as
+// spreadsheet makers advise against CSV injection.
+void TestHistoryReports::identityTextCannotShiftCsvColumns_data()
+{
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("separator and quote") << "47;11 \"B\"" << "\"47;11 \"\"B\"\"\"";
+    QTest::newRow("line end") << "A\n1" << "\"A\n1\"";
+    QTest::newRow("formula") << "=HYPERLINK(\"x\")" << "\"'=HYPERLINK(\"\"x\"\")\"";
+    QTest::newRow("plus") << "+1" << "'+1";
+    QTest::newRow("minus") << "-1" << "'-1";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t1" << "'\t1";
+    QTest::newRow("carriage return") << "\r1" << "\"'\r1\"";
+    QTest::newRow("sign inside") << "A-1=2" << "A-1=2";
+    QTest::newRow("empty") << "" << "";
+}
+
 void TestHistoryReports::identityTextCannotShiftCsvColumns()
 {
+    QFETCH(QString, serial);
+    QFETCH(QString, written);
     ReportSettings s = settings(2);
-    s.identity.serialNumber = QStringLiteral("47;11 \"B\"");
-    s.identity.firmwareVersion = QStringLiteral("F 2\n14");
+    s.identity.serialNumber = serial;
     const QString csv = buildCsvReport(recordBytes({field::number(1)}), s);
-    QVERIFY(csv.contains(QStringLiteral("\n1;\"F 2\n14\";H 3;\"47;11 \"\"B\"\"\";Torque;")));
+    QVERIFY2(csv.contains(QStringLiteral("\n1;F 2.14;H 3;") + written + QStringLiteral(";Torque;")), qPrintable(csv));
 }
 
 void TestHistoryReports::writesCsvForSpreadsheetCheck()

@@ -314,7 +314,7 @@ void TstQorbXmlMachine::deepNestingFailsTheFile()
         widgets += "</widget>";
     QorbXmlMachine machine;
     if (!parsed)
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("nested deeper than 256 levels")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nested deeper than 256 levels")));
     // <style><layouts> ... : the root and the section add two levels.
     QCOMPARE(parse(machine, styleFile("<layouts>" + widgets + "</layouts>")), parsed);
 }

@@ -3,6 +3,9 @@
 #include "windowtest.h"
 
 #include "platform/pseudoterminal.h"
+#include "platform/serial.h"
+
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -79,6 +82,7 @@ private slots:
     void connectAndDisconnect();
     void identificationInStatusLine_data();
     void identificationInStatusLine();
+    void portThatCannotOpen_data();
     void portThatCannotOpen();
     void unplugAndPlugBackIn();
     void writeFailureClosesThePort();
@@ -202,21 +206,55 @@ void TestWindowConnection::identificationInStatusLine()
     QCOMPARE(statusText(window), status);
 }
 
+// The box says why, and what to do.
+void TestWindowConnection::portThatCannotOpen_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a terminal") << "plain file"
+                                    << "The port refuses the line settings, or is no serial port: check the port "
+                                       "and the baud rate in Setup.";
+    QTest::newRow("no device behind the name") << "missing"
+                                               << "The port is not there: plug the wrench in, or choose its port in "
+                                                  "Setup.";
+    QTest::newRow("held by another program") << "busy"
+                                             << "Another program is using the port: close it and connect again.";
+    QTest::newRow("no permission") << "no permission"
+                                   << "This account may not use the port: add it to the port's group (usually "
+                                      "dialout) and log in again, or install the tool's udev rule "
+                                      "(70-tolvo-wrench.rules).";
+}
+
 void TestWindowConnection::portThatCannotOpen()
 {
-    const QString notATerminal = m_folder->filePath(QStringLiteral("plain-file"));
-    QFile file(notATerminal);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    QVERIFY(m_folder->mapPort(44, notATerminal));
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    if (kind == QLatin1String("no permission") && ::geteuid() == 0)
+        QSKIP("root opens whatever the permissions say; the unprivileged run covers it");
+    const QString device = m_folder->filePath(QStringLiteral("device"));
+    platform::PseudoTerminal terminal;
+    platform::SerialPort holder;
+    if (kind == QLatin1String("busy")) {
+        QVERIFY2(terminal.open(QFile::encodeName(device).toStdString()), terminal.error().c_str());
+        QVERIFY(holder.open(terminal.linkPath(), {}));
+    } else if (kind != QLatin1String("missing")) {
+        QFile file(device);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        if (kind == QLatin1String("no permission"))
+            QVERIFY(file.setPermissions(QFileDevice::Permissions()));
+    }
+    QVERIFY(m_folder->mapPort(44, device));
     QVERIFY(m_folder->set("SETUP", "FAVORITE_PORT", QStringLiteral("COM44")));
     TolvoTool window;
-    QVERIFY(button(window, "pushButtonOnline")->isEnabled());
+    // A mapped name counts as present only while its device is there.
+    if (kind != QLatin1String("missing"))
+        QVERIFY(button(window, "pushButtonOnline")->isEnabled());
 
-    QTest::keyClick(&window, Qt::Key_F9);
+    window.setOnline(true);
     QCOMPARE(m_user->boxes.size(), 1);
     QCOMPARE(m_user->boxes[0].title, QStringLiteral("Error"));
-    QCOMPARE(m_user->boxes[0].text, QStringLiteral("Com Port is not available!"));
+    QCOMPARE(m_user->boxes[0].text, QStringLiteral("Com Port is not available!\n") + reason);
     QCOMPARE(m_user->boxes[0].captions, QStringList{QStringLiteral("OK")});
     checkOffline(window);
 }

@@ -41,6 +41,7 @@ private slots:
     void missingPictureGivesScreenSize();
     void backgroundCoversTheWindow();
     void onlyF9Toggles();
+    void startIsQuiet();
 };
 
 void TestWindowForm::formObjects()
@@ -96,12 +97,20 @@ void TestWindowForm::formObjects()
     QCOMPARE(status->maximumHeight(), 24);
     QCOMPARE(status->alignment(), Qt::AlignCenter);
     QCOMPARE(status->frameShape(), QFrame::StyledPanel);
-    QCOMPARE(status->styleSheet(),
-             QStringLiteral("*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: "
-                            "qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}"));
+    const QString sheet = QStringLiteral("*{border-width:1px;font:bold;border-radius:5px;background-color: "
+                                         "qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}");
+    QCOMPARE(status->styleSheet(), sheet);
+
+    // Without the declaration Qt ignored ("borde:none;") the label looks the
+    // same to the pixel.
+    window.show();
+    const QImage shown = status->grab().toImage();
+    status->setStyleSheet(QString(sheet).replace(QStringLiteral("border-radius"), QStringLiteral("borde:none;border-radius")));
+    QCOMPARE(status->grab().toImage(), shown);
+    status->setStyleSheet(QString(sheet).replace(QStringLiteral("#F8F9FC"), QStringLiteral("#FF0000")));
+    QVERIFY(status->grab().toImage() != shown);
 
     // Exit closes the window.
-    window.show();
     QVERIFY(window.isVisible());
     QTest::mouseClick(button(window, "pushButtonExit"), Qt::LeftButton);
     QVERIFY(!window.isVisible());
@@ -185,8 +194,28 @@ void TestWindowForm::onlyF9Toggles()
     // No chosen port: F9 tries, and says it cannot.
     QTest::keyClick(&window, Qt::Key_F9);
     QCOMPARE(user.boxes.size(), 1);
-    QCOMPARE(user.boxes[0].text, QStringLiteral("Com Port is not available!"));
+    QCOMPARE(user.boxes[0].text, QStringLiteral("Com Port is not available!\nThe port is not there: plug the wrench "
+                                                "in, or choose its port in Setup."));
     QVERIFY(!window.isOnline());
+}
+
+// A user's terminal hears nothing from a normal start: no debug lines, no
+// style sheet warnings, no file opened without a name.
+void TestWindowForm::startIsQuiet()
+{
+    static QStringList heard;
+    heard.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { heard.append(text); });
+    {
+        ToolFolder folder;
+        StyleObject style(true);
+        TolvoTool window;
+        for (QWidget* widget : window.findChildren<QWidget*>())
+            widget->ensurePolished();
+    }
+    qInstallMessageHandler(previous);
+    QVERIFY2(heard.isEmpty(), qPrintable(heard.join(QLatin1String(" | "))));
 }
 
 QTEST_MAIN(TestWindowForm)

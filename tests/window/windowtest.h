@@ -98,12 +98,15 @@ private:
 class StyleObject
 {
 public:
-    StyleObject()
+    // Without a style file (none is found), or with the tool's own from its
+    // folder, as the tool starts with it.
+    explicit StyleObject(bool toolsOwn = false)
     {
         bool loaded = false;
-        m_style = std::make_unique<StyleTemplate>(m_dir.path() + QLatin1Char('/'),
-                                                  m_dir.filePath(QStringLiteral("none.sty")), &loaded,
-                                                  ScreenMetrics());
+        const QString images = toolsOwn ? binDirectory() + QLatin1String("/images/") : m_dir.path() + QLatin1String("/");
+        const QString file = toolsOwn ? binDirectory() + QLatin1String("/TolvoTool.sty")
+                                      : m_dir.filePath(QStringLiteral("none.sty"));
+        m_style = std::make_unique<StyleTemplate>(images, file, &loaded, ScreenMetrics());
         StyleTemplate::setInstance(m_style.get());
     }
     ~StyleObject() { StyleTemplate::setInstance(nullptr); }
