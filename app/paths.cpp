@@ -126,4 +126,9 @@ QString writableFolder(const QString& startPath)
     return programDirectory(settingsFileInUse(startPath));
 }
 
+QString downloadFolder(const QString& startPath)
+{
+    return writableFolder(startPath) + QLatin1String("downloads") + QDir::separator();
+}
+
 } // namespace paths

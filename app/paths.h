@@ -64,9 +64,13 @@ QString userConfigFolder();
 // configuration folder may not exist yet: writers create it first.
 QString settingsFileInUse(const QString& startPath);
 // The folder of settingsFileInUse, with a trailing separator: where the tool
-// writes its other files (the parameter descriptions, files the wrench
-// sends), so that an installed tool writes them into the user's folder and
-// not into the read-only program folder.
+// writes its other files (the parameter descriptions, the download folder),
+// so that an installed tool writes them into the user's folder and not into
+// the read-only program folder.
 QString writableFolder(const QString& startPath);
+// "downloads" in writableFolder, with a trailing separator: the files the
+// wrench sends, for the window and tolvo-cli alike, apart from the tool's own
+// files and never beside the programs.
+QString downloadFolder(const QString& startPath);
 
 } // namespace paths

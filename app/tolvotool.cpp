@@ -87,7 +87,7 @@ TolvoTool::TolvoTool(QWidget* parent)
     readSetup();
 
     toolconversation::identifyAsTool(m_messageService);
-    m_messageService.setDownloadDirectory(paths::writableFolder(paths::startPath()));
+    m_messageService.setDownloadDirectory(paths::downloadFolder(paths::startPath()));
     m_observer.start(this);
     refreshPortList();
     setOnline(false);

@@ -58,6 +58,7 @@ void CliSession::start(const Request& request)
 {
     m_request = request;
     m_result = Result();
+    m_engine.setDownloadDirectory(request.downloadDirectory);
     m_service.setTimeoutTicks(std::max(1, request.timeoutMs / DeviceService::TickMs));
     if (!m_engine.open(this, request.portNumber, request.baudRate)) {
         m_step = Step::Done;

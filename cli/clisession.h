@@ -37,6 +37,8 @@ public:
         int timeoutMs = 5000;
         int paramId = 0;
         QString value; // Set: the text to write
+        // Where files that the wrench sends are written; none: refused.
+        QString downloadDirectory;
     };
     struct Result {
         ExitCode code = ExitCode::Ok;

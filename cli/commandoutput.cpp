@@ -10,19 +10,41 @@
 
 namespace commandoutput {
 
-QString withoutControls(const QString& text)
+namespace {
+
+bool isControl(char16_t code, LineEnds lineEnds)
+{
+    if (code == u'\n')
+        return lineEnds == LineEnds::Escape;
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+} // namespace
+
+QString withoutControls(const QString& text, LineEnds lineEnds)
 {
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0))
+        if (isControl(code, lineEnds))
             shown += QStringLiteral("\\x%1").arg(static_cast<int>(code), 2, 16, QLatin1Char('0'));
         else
             shown += c;
     }
     return shown;
 }
+
+namespace {
+
+// The wrench's texts in a report shown on a terminal.
+ReportIdentity escapedIdentity(const ReportIdentity& identity)
+{
+    return {withoutControls(identity.deviceName), withoutControls(identity.firmwareVersion),
+            withoutControls(identity.hardwareVersion), withoutControls(identity.serialNumber)};
+}
+
+} // namespace
 
 QString portsText()
 {
@@ -43,23 +65,27 @@ QString identifyText(const CliSession::Result& result)
                     .arg(parameter.id)
                     .arg(withoutControls(parameter.name), withoutControls(parameter.value));
         if (!parameter.unit.isEmpty())
-            text += QLatin1Char(' ') + parameter.unit;
+            text += QLatin1Char(' ') + withoutControls(parameter.unit);
         text += QLatin1Char('\n');
     }
     return text;
 }
 
 ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
-                      const CliSettings& settings, QString& out, QString& error)
+                      const CliSettings& settings, bool terminal, QString& out, QString& error)
 {
     if (result.history.isEmpty()) {
         // Not 0: a script would take a report left from an earlier run for this one.
         error = QStringLiteral("no data found: the wrench holds no history, nothing written");
         return ExitCode::NoHistory;
     }
-    const HistoryReports reports =
-        buildReports(result.history, historyoutput::reportSettings(result.identity, settings.decimalSeparator),
-                     QDateTime::currentDateTime());
+    const bool reportToOut =
+        arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty() && !arguments.json && !arguments.stats;
+    ReportSettings reportSettings = historyoutput::reportSettings(result.identity, settings.decimalSeparator);
+    // Files and pipes get the report byte for byte as the window saves it.
+    if (terminal && reportToOut)
+        reportSettings.identity = escapedIdentity(reportSettings.identity);
+    const HistoryReports reports = buildReports(result.history, reportSettings, QDateTime::currentDateTime());
     const struct {
         const QString& file;
         const QString& report;
@@ -76,7 +102,7 @@ ExitCode writeHistory(const CliSession::Result& result, const CliArguments& argu
     // The figures the chart window shows beside the chart.
     if (arguments.stats)
         out += statsText(computeStats(measuredPoints(result.history)), settings.decimalSeparator);
-    if (arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty() && !arguments.json && !arguments.stats)
+    if (reportToOut)
         out += reports.text;
     return ExitCode::Ok;
 }

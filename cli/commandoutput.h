@@ -10,9 +10,11 @@
 // What the commands print and write once the wrench has answered.
 namespace commandoutput {
 
-// Text from the wire made harmless on a terminal and one line long: control
-// characters (line ends and escape sequences among them) become "\xNN".
-QString withoutControls(const QString& text);
+enum class LineEnds { Escape, Keep };
+// Text from the wire made harmless on a terminal: control characters (escape
+// sequences among them) become "\xNN". With LineEnds::Escape the text is one
+// line long; Keep leaves "\n", for printed text whose lines are its own.
+QString withoutControls(const QString& text, LineEnds lineEnds = LineEnds::Escape);
 
 // "COMn <path>" per port present, in COM-number order.
 QString portsText();
@@ -23,8 +25,9 @@ QString identifyText(const CliSession::Result& result);
 
 // The reports (written as the window's Save writes them), the records as
 // JSON, the statistics as the chart window shows them; the text report to
-// out when nothing else is asked for. Ok, or the code and one line saying why.
+// out when nothing else is asked for, with the wrench's texts in it escaped
+// when out goes to a terminal. Ok, or the code and one line saying why.
 ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
-                      const CliSettings& settings, QString& out, QString& error);
+                      const CliSettings& settings, bool terminal, QString& out, QString& error);
 
 } // namespace commandoutput

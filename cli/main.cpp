@@ -1,11 +1,13 @@
 // tolvo-cli: the wrench's identification, history and parameters without a
 // window, for workshop scripts and quality systems.
+#include "app/paths.h"
 #include "cli/cliarguments.h"
 #include "cli/clilog.h"
 #include "cli/clisession.h"
 #include "cli/clisettings.h"
 #include "cli/commandoutput.h"
 #include "cli/progressbar.h"
+#include "platform/terminal.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -41,6 +43,8 @@ CliSession::Result runSession(const CliArguments& arguments, const CliSettings& 
     request.timeoutMs = arguments.timeoutMs;
     request.paramId = arguments.paramId;
     request.value = arguments.value;
+    // The window's own folder for them: never beside the programs.
+    request.downloadDirectory = paths::downloadFolder(paths::startPath());
     session.start(request);
     QCoreApplication::exec();
     bar.end();
@@ -82,6 +86,7 @@ int main(int argc, char** argv)
     if (result.code != ExitCode::Ok)
         return failWith(result.code, QStringLiteral("%1: %2").arg(arguments.port, result.error));
 
+    const bool terminal = platform::isTerminal(stdout);
     QString out;
     ExitCode code = ExitCode::Ok;
     switch (arguments.command) {
@@ -89,13 +94,15 @@ int main(int argc, char** argv)
         out = commandoutput::identifyText(result);
         break;
     case CliArguments::Command::History:
-        code = commandoutput::writeHistory(result, arguments, settings, out, error);
+        code = commandoutput::writeHistory(result, arguments, settings, terminal, out, error);
         break;
     default:
         out = result.value + QLatin1Char('\n');
         break;
     }
-    print(stdout, out);
+    // A value read from the wrench (a text parameter) must not act on a
+    // terminal either; a table keeps its rows.
+    print(stdout, terminal ? commandoutput::withoutControls(out, commandoutput::LineEnds::Keep) : out);
     if (!error.isEmpty())
         return failWith(code, error);
     return exitStatus(code);

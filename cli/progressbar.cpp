@@ -1,9 +1,9 @@
 #include "cli/progressbar.h"
 
+#include "platform/terminal.h"
+
 #include <algorithm>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 constexpr int BarWidth = 40;
@@ -11,7 +11,7 @@ constexpr int BarWidth = 40;
 
 ProgressBar::ProgressBar(std::FILE* stream)
     : m_stream(stream)
-    , m_drawing(isatty(fileno(stream)) == 1)
+    , m_drawing(platform::isTerminal(stream))
 {
 }
 

@@ -39,39 +39,6 @@ int openRegular(const std::string& path, int flags, struct stat& info, std::stri
 
 } // namespace
 
-int openRegularFileForWriting(const std::string& path, std::string& error)
-{
-    // A new file is created exclusively: a link or file that appears after a
-    // check is never followed. The mode has no execute bits.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        error.clear();
-        return fd;
-    }
-    if (errno != EEXIST)
-        return fail(fd, error, "create");
-    // Not truncated at open: a FIFO or device must be refused untouched.
-    struct stat info {};
-    fd = openRegular(path, O_WRONLY | O_NOFOLLOW, info, error);
-    if (fd < 0)
-        return -1;
-    if (info.st_nlink != 1) {
-        errno = EMLINK;
-        return fail(fd, error, "file has other links");
-    }
-    if ((info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
-        errno = EPERM;
-        return fail(fd, error, "file can be run");
-    }
-    if (::ftruncate(fd, 0) != 0)
-        return fail(fd, error, "ftruncate");
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return fail(fd, error, "fcntl");
-    error.clear();
-    return fd;
-}
-
 int openRegularFileForReading(const std::string& path, std::string& error)
 {
     struct stat info {};

@@ -1,5 +1,7 @@
 #include "protocol/qkapsfilename.h"
 
+#include "platform/downloadfile.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -73,6 +75,9 @@ QString downloadFileName(const QByteArray& announced, const QString& executableN
         return refused(refusal, "not a plain file name");
     if (!executableName.isEmpty() && name.compare(executableName, Qt::CaseInsensitive) == 0)
         return refused(refusal, "the tool's own program");
+    // The next start would take it for the remains of a cut-off download.
+    if (platform::isTemporaryDownloadName(name.toStdString()))
+        return refused(refusal, "the name of an incomplete download");
     const QStringList parts = name.split(QLatin1Char('.'));
     if (isWindowsDeviceName(parts.first().trimmed()))
         return refused(refusal, "a device name");

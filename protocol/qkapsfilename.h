@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// Names of files that the wrench sends into the program directory. Nothing
+// Names of files that the wrench sends into the download folder. Nothing
 // the wrench names may be run or loaded as code, on either system, and
 // nothing may replace a file the tool itself runs on or reads at start-up.
 namespace kapsfile {

@@ -1,6 +1,6 @@
 #include "protocol/qkapsmsgio.h"
 
-#include "platform/safefile.h"
+#include "platform/downloadfile.h"
 #include "protocol/kapsmessage.h"
 #include "protocol/protocollog.h"
 #include "protocol/qkapsfilename.h"
@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -60,7 +61,7 @@ const QKapsMsgIO::Mnemonic QKapsMsgIO::dispatchList[] = {
 };
 
 QKapsMsgIO::QKapsMsgIO(QObject* parent)
-    : QKapsIO(parent), m_downloadDirectory(QCoreApplication::applicationDirPath())
+    : QKapsIO(parent)
 {
 }
 
@@ -86,6 +87,18 @@ void QKapsMsgIO::connectionClosed()
 void QKapsMsgIO::setDownloadDirectory(const QString& directory)
 {
     m_downloadDirectory = directory;
+    removeStaleDownloads();
+}
+
+void QKapsMsgIO::removeStaleDownloads() const
+{
+    if (m_downloadDirectory.isEmpty())
+        return;
+    const QDir folder(m_downloadDirectory);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (platform::isTemporaryDownloadName(name.toStdString()))
+            platform::removeStaleDownloadFile(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
+    }
 }
 
 // ---- requests ----
@@ -277,13 +290,12 @@ void QKapsMsgIO::onFileStart(const frame::View& received)
     postMessage(kaps::FileStart, static_cast<int>(size), 0);
 }
 
-void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t announcedSize)
+QString QKapsMsgIO::downloadPath(const QString& announcedName, std::uint32_t announcedSize) const
 {
-    // A file whose end never came is as incomplete as an abandoned one.
-    if (m_downloadFile)
-        abandonDownloadFile("a new file started");
-    m_fileTotal = 0;
-    m_downloadFilePath.clear();
+    if (m_downloadDirectory.isEmpty()) {
+        qCWarning(lcProtocol, "File download refused: no download folder");
+        return QString();
+    }
     QString refusal;
     // The frame's text is its bytes one by one; the name is UTF-8.
     const QString name = kapsfile::downloadFileName(
@@ -293,35 +305,77 @@ void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t an
         qCWarning(lcProtocol).noquote() << "File name refused:"
                                         << announcedName.toLatin1().toPercentEncoding(" .\\/") << "-"
                                         << refusal;
-        return;
+        return QString();
     }
-    const QString path = QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));
     if (announcedSize > MaxDownloadBytes) {
         qCWarning(lcProtocol, "File download of %u bytes refused", announcedSize);
-        return;
+        return QString();
     }
+    return QDir::toNativeSeparators(QDir(m_downloadDirectory).filePath(name));
+}
+
+int QKapsMsgIO::createTemporaryFile(const QString& path, std::string& temporaryPath, std::string& error) const
+{
+    if (!QDir().mkpath(m_downloadDirectory)) {
+        error = "cannot make the folder";
+        return -1;
+    }
+    // Checked before anything comes in; the name is taken only at the end.
+    if (!platform::mayReplaceWithDownload(path.toStdString(), error))
+        return -1;
+    return platform::createDownloadFile(QDir::toNativeSeparators(m_downloadDirectory).toStdString(),
+                                        QFileInfo(path).fileName().toStdString(), temporaryPath, error);
+}
+
+void QKapsMsgIO::openDownloadFile(const QString& announcedName, std::uint32_t announcedSize)
+{
+    // A file whose end never came is as incomplete as an abandoned one.
+    if (m_downloadFile)
+        abandonDownloadFile("a new file started");
+    m_fileTotal = 0;
+    m_downloadFilePath.clear();
+    const QString path = downloadPath(announcedName, announcedSize);
+    if (path.isEmpty())
+        return;
     std::string error;
-    const int fd = platform::openRegularFileForWriting(path.toStdString(), error);
-    if (fd < 0) {
+    std::string temporary;
+    const int fd = createTemporaryFile(path, temporary, error);
+    auto file = std::make_unique<QFile>();
+    if (fd < 0 || !file->open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
         qCWarning(lcProtocol) << "Cannot write" << path << QString::fromStdString(error);
-        return;
-    }
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        platform::closeFileDescriptor(fd);
+        platform::discardDownloadFile(fd, temporary);
         return;
     }
     // Only a file that is really being written is named in the end message.
     m_downloadFilePath = path;
+    m_temporaryPath = temporary;
+    m_downloadFd = fd;
     m_downloadFile = std::move(file);
+}
+
+// The file takes its name only now, so that a download cut off by a crash
+// never passes for the file the wrench meant to send.
+void QKapsMsgIO::keepDownloadFile()
+{
+    std::string error = "write failed";
+    const bool written = m_downloadFile->flush();
+    m_downloadFile->close();
+    if (!written
+        || !platform::finishDownloadFile(m_downloadFd, m_temporaryPath, m_downloadFilePath.toStdString(), error)) {
+        abandonDownloadFile(error.c_str());
+        return;
+    }
+    m_downloadFile.reset();
+    m_downloadFd = -1;
+    m_temporaryPath.clear();
 }
 
 void QKapsMsgIO::abandonDownloadFile(const char* reason)
 {
     qCWarning(lcProtocol) << "File download abandoned:" << reason << m_downloadFilePath;
     m_downloadFile.reset();
-    // A partial file must not pass for the file the wrench meant to send.
-    QFile::remove(m_downloadFilePath);
+    platform::discardDownloadFile(std::exchange(m_downloadFd, -1), m_temporaryPath);
+    m_temporaryPath.clear();
     m_downloadFilePath.clear();
     m_fileTotal = 0;
 }
@@ -349,9 +403,8 @@ void QKapsMsgIO::onFileEnd(const frame::View&)
     if (!m_downloadActive)
         return;
     m_downloadActive = false;
-    if (m_downloadFile && !m_downloadFile->flush())
-        abandonDownloadFile("write failed");
-    m_downloadFile.reset();
+    if (m_downloadFile)
+        keepDownloadFile();
     postMessage(kaps::FileEnd, static_cast<int>(m_fileTotal), 0, m_downloadFilePath);
 }
 

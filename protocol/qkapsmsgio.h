@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QFile;
 
@@ -39,7 +40,9 @@ public:
     // Refused when the data would not fit into one frame.
     bool sendCommand(const char* mnemonic, const char* data, int id, int length, bool ackRequested);
 
-    // Where files from the wrench are written; the program directory unless set.
+    // Where files from the wrench are written, made with the first one; while
+    // none is set, every file is refused. Setting it removes the temporary
+    // files of downloads that a killed tool left there.
     void setDownloadDirectory(const QString& directory);
     const QString& downloadDirectory() const { return m_downloadDirectory; }
     const QString& downloadFilePath() const { return m_downloadFilePath; }
@@ -79,7 +82,13 @@ private:
     void onListRequest(const frame::View& frame);
     void onParamValue(const frame::View& frame);
 
+    void removeStaleDownloads() const;
+    // The announced file's path in the download directory; "" when refused.
+    QString downloadPath(const QString& announcedName, std::uint32_t announcedSize) const;
+    // The folder made and path checked; a C runtime descriptor or -1.
+    int createTemporaryFile(const QString& path, std::string& temporaryPath, std::string& error) const;
     void openDownloadFile(const QString& announcedName, std::uint32_t announcedSize);
+    void keepDownloadFile();
     void abandonDownloadFile(const char* reason);
 
     std::unique_ptr<std::uint8_t[]> m_downloadBuffer;
@@ -90,6 +99,9 @@ private:
 
     QString m_downloadDirectory;
     QString m_downloadFilePath;
+    // The file is written under this name until its end has come.
+    std::string m_temporaryPath;
+    int m_downloadFd = -1;
     std::unique_ptr<QFile> m_downloadFile;
     std::uint32_t m_fileTotal = 0;
 

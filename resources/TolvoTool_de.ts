@@ -204,6 +204,29 @@ Klasse: 0x%1</translation>
     </message>
 </context>
 <context>
+    <name>PortProblem</name>
+    <message>
+        <source>This account may not use the port.</source>
+        <translation>Dieses Konto darf den Port nicht benutzen.</translation>
+    </message>
+    <message>
+        <source>This account may not use the port: add it to the port&apos;s group (usually dialout) and log in again, or install the tool&apos;s udev rule (70-tolvo-wrench.rules).</source>
+        <translation>Dieses Konto darf den Port nicht benutzen: in die Gruppe des Ports aufnehmen (meist dialout) und neu anmelden, oder die udev-Regel des Tools installieren (70-tolvo-wrench.rules).</translation>
+    </message>
+    <message>
+        <source>Another program is using the port: close it and connect again.</source>
+        <translation>Ein anderes Programm benutzt den Port: dieses schließen und erneut verbinden.</translation>
+    </message>
+    <message>
+        <source>The port is not there: plug the wrench in, or choose its port in Setup.</source>
+        <translation>Der Port ist nicht vorhanden: das Gerät anschließen oder seinen Port unter Einstellungen wählen.</translation>
+    </message>
+    <message>
+        <source>The port refuses the line settings, or is no serial port: check the port and the baud rate in Setup.</source>
+        <translation>Der Port lehnt die Leitungseinstellungen ab oder ist kein serieller Port: Port und Baudrate unter Einstellungen prüfen.</translation>
+    </message>
+</context>
+<context>
     <name>QorbPIDError</name>
     <message>
         <source>no error</source>
@@ -337,6 +360,26 @@ ID = #1</translation>
         <source>Select All</source>
         <translation>Alles auswählen</translation>
     </message>
+    <message>
+        <source>Find:</source>
+        <translation>Suchen:</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Not found</source>
+        <translation>Nicht gefunden</translation>
+    </message>
 </context>
 <context>
     <name>TolvoTool</name>
@@ -415,8 +458,8 @@ Anwendung prüfen und den Port erneut öffnen!</translation>
 :pressed {background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #dadbde, stop: 1 #f6f7fa);}</translation>
     </message>
     <message>
-        <source>*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</source>
-        <translation>*{border-width:1px;font:bold;borde:none;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</translation>
+        <source>*{border-width:1px;font:bold;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</source>
+        <translation>*{border-width:1px;font:bold;border-radius:5px;background-color: qlineargradient(x1: 0,y1:0,x2:0,y2:2,stop:0#F8F9FC,stop:1#6A6B6E)}</translation>
     </message>
 </context>
 <context>

@@ -201,6 +201,9 @@ void TestPaths::layoutOnDisk()
     QCOMPARE(paths::settingsFileInUse(start), installed ? configSettings() : tree.path("bin/TolvoTool.ini"));
     // The descriptions and the wrench's files go where the settings go.
     QCOMPARE(paths::writableFolder(start).startsWith(tree.bin()), !installed);
+    // The wrench's files in a folder of their own there, never beside the programs.
+    const QString writable = installed ? paths::userConfigFolder() + QDir::separator() : tree.bin();
+    QCOMPARE(paths::downloadFolder(start), writable + QLatin1String("downloads") + QDir::separator());
 }
 
 void TestPaths::readOnlyPortableFolder()

@@ -5,10 +5,12 @@
 #include "history/historyreports.h"
 #include "history/historystats.h"
 #include "platform/pseudoterminal.h"
+#include "platform/serial.h"
 #include "tests/support/wrenchreports.h"
 #include "tools/historygenerator.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,6 +28,52 @@ QStringList options(const char* text)
     return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+// tolvo-cli copied into a folder of its own, a portable layout whose program
+// folder shows whatever the program writes there.
+class CopiedCli
+{
+public:
+    bool install()
+    {
+        const QString built = QDir(qEnvironmentVariable("TOLVO_BIN_DIR")).filePath(QStringLiteral("tolvo-cli"));
+        return dir.isValid() && QFile::copy(built, program());
+    }
+    QString program() const { return dir.filePath(QStringLiteral("tolvo-cli")); }
+    QString downloads() const { return dir.filePath(QStringLiteral("downloads")); }
+    void start(QProcess& process, const CliFolder& folder, const QStringList& arguments) const
+    {
+        process.setProgram(program());
+        process.setArguments(QStringList{QStringLiteral("--settings"), folder.settingsFile()} + arguments);
+        process.start();
+    }
+
+    QTemporaryDir dir;
+};
+
+// What the process writes to the terminal until it ends: read on the way,
+// as a terminal never holds it all.
+QByteArray readUntilFinished(QProcess& process, platform::PseudoTerminal& terminal)
+{
+    QByteArray bytes;
+    char buffer[4096];
+    bool finished = false;
+    for (;;) {
+        unsigned long count = 0;
+        if (terminal.readSome(buffer, sizeof buffer, count) == platform::TransferResult::Done && count > 0) {
+            bytes.append(buffer, static_cast<qsizetype>(count));
+            continue;
+        }
+        if (finished)
+            return bytes;
+        finished = process.waitForFinished(20) || process.state() == QProcess::NotRunning;
+    }
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -41,6 +89,9 @@ private slots:
     void setThenGet();
     void exitCodes_data();
     void exitCodes();
+    void fileFromTheWrenchGoesIntoDownloads_data();
+    void fileFromTheWrenchGoesIntoDownloads();
+    void wireTextOnATerminalIsEscaped();
 };
 
 void TestCli::identify_data()
@@ -239,6 +290,9 @@ void TestCli::exitCodes_data()
                                              << 2 << "no valid value";
     QTest::newRow("COM name without a port") << options("identify --port COM200") << QString() << QStringList()
                                              << 3 << "cannot be opened";
+    QTest::newRow("port held by another program")
+        << options("identify --port {port}") << QStringLiteral("busy") << QStringList() << 3
+        << "the port cannot be opened: Another program is using the port";
     QTest::newRow("path that does not exist")
         << options("identify --port {folder}/none/tty") << QString() << QStringList() << 3 << "no such port";
     QTest::newRow("nobody behind the port") << options("identify --timeout 300 --port {port}")
@@ -271,6 +325,7 @@ void TestCli::exitCodes()
     QFETCH(QString, error);
     CliFolder folder;
     platform::PseudoTerminal deaf;
+    platform::SerialPort holder;
     QString port = folder.wrench.link;
     if (behind == QLatin1String("wrench")) {
         QVERIFY(folder.mapWrench());
@@ -279,6 +334,8 @@ void TestCli::exitCodes()
         port = folder.filePath(QStringLiteral("deaf"));
         QVERIFY2(deaf.open(QFile::encodeName(port).toStdString()), deaf.error().c_str());
         QVERIFY(folder.writeSettings(QStringLiteral("[PORTS]\nCOM42=") + port + QLatin1Char('\n')));
+        if (behind == QLatin1String("busy"))
+            QVERIFY(holder.open(deaf.linkPath(), {}));
     }
     arguments.replaceInStrings(QStringLiteral("{port}"), port);
     arguments.replaceInStrings(QStringLiteral("{folder}"), folder.dir.path());
@@ -290,6 +347,100 @@ void TestCli::exitCodes()
     QVERIFY2(run.err.startsWith(QStringLiteral("tolvo-cli: ")) && run.err.count(QLatin1Char('\n')) == 1
                  && run.err.endsWith(QLatin1Char('\n')) && run.err.contains(error),
              qPrintable(run.err));
+}
+
+void TestCli::fileFromTheWrenchGoesIntoDownloads_data()
+{
+    QTest::addColumn<QStringList>("wrenchOptions");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("killed");
+    // The device name is never answered: the run waits while the file comes.
+    QTest::newRow("complete") << options("--silent-ids 100") << 3000 << false;
+    // Paced at the line rate, the file takes minutes.
+    QTest::newRow("tool killed mid-way") << options("--silent-ids 100 --baud 57600") << 1024 * 1024 << true;
+}
+
+void TestCli::fileFromTheWrenchGoesIntoDownloads()
+{
+    QFETCH(QStringList, wrenchOptions);
+    QFETCH(int, size);
+    QFETCH(bool, killed);
+    CliFolder folder;
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
+    CopiedCli cli;
+    QVERIFY(cli.install());
+    QByteArray content;
+    for (int i = 0; i < size; ++i)
+        content.append(static_cast<char>(i * 13));
+    const QString contentFile = folder.filePath(QStringLiteral("content.bin"));
+    QVERIFY(writeFileBytes(contentFile, content));
+
+    constexpr int waitMs = testsupport::WrenchProcess::WaitMs;
+    QProcess run;
+    cli.start(run, folder, options("identify --timeout 60000 --port COM42"));
+    const QString deviceNameRead = QStringLiteral("44 52 51 00 64");
+    QVERIFY(QTest::qWaitFor([&] { return !folder.wrench.framesWith("rx", deviceNameRead).isEmpty(); }, waitMs));
+    QVERIFY(folder.wrench.command("fst ..\\cal\\report.txt " + QFile::encodeName(contentFile)));
+    const QString final = QDir(cli.downloads()).filePath(QStringLiteral("report.txt"));
+    const auto arrived = [&] { return killed ? !entries(cli.downloads()).isEmpty() : QFileInfo::exists(final); };
+    QVERIFY(QTest::qWaitFor(arrived, waitMs));
+    const int ready = folder.wrench.count(QStringLiteral("ready "));
+    run.kill();
+    QVERIFY(run.waitForFinished(RunMs));
+
+    // Nothing beside the program; the file under its name only when whole.
+    QCOMPARE(entries(cli.dir.path()), (QStringList{QStringLiteral("downloads"), QStringLiteral("tolvo-cli")}));
+    QCOMPARE(QFileInfo::exists(final), !killed);
+    if (!killed) {
+        QCOMPARE(entries(cli.downloads()), QStringList{QStringLiteral("report.txt")});
+        QCOMPARE(fileBytes(final), content);
+        return;
+    }
+    const QStringList left = entries(cli.downloads());
+    QCOMPARE(left.size(), 1);
+    QVERIFY2(left.first().startsWith(QStringLiteral(".report.txt.part-")), qPrintable(left.first()));
+    // The next start removes what the killed run left.
+    QVERIFY(QTest::qWaitFor([&] { return folder.wrench.saw(QStringLiteral("ready "), ready + 1); }, waitMs));
+    QProcess next;
+    cli.start(next, folder, options("identify --timeout 300 --port COM42"));
+    QVERIFY(next.waitForFinished(RunMs));
+    QCOMPARE(next.exitCode(), 0);
+    QCOMPARE(entries(cli.downloads()), QStringList());
+}
+
+// The report on a terminal: the wrench's texts in it cannot act on the
+// terminal, and its own lines stay lines.
+void TestCli::wireTextOnATerminalIsEscaped()
+{
+    const QString name = QStringLiteral("TW\x1b]0;owned\x07\x1b[2J\rX");
+    CliFolder folder;
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady({QStringLiteral("--device-name"), name, QStringLiteral("--history-count"),
+                                       QStringLiteral("3")}),
+             qPrintable(folder.wrench.error));
+    const QStringList history = options("history --timeout 1000 --port COM42");
+
+    const CliRun piped = folder.runConnected(history);
+    QCOMPARE(piped.exitCode, 0);
+    QVERIFY(piped.out.contains(name + QLatin1Char('\n')));
+
+    platform::PseudoTerminal terminal;
+    QVERIFY2(terminal.open(), terminal.error().c_str());
+    // Held open, so that the program's end is no hang-up that drops its last bytes.
+    platform::TerminalClient held;
+    QVERIFY2(held.open(terminal.ttyPath()), held.error().c_str());
+    QProcess run;
+    run.setStandardOutputFile(QString::fromStdString(terminal.ttyPath()));
+    run.setProgram(QDir(qEnvironmentVariable("TOLVO_BIN_DIR")).filePath(QStringLiteral("tolvo-cli")));
+    run.setArguments(QStringList{QStringLiteral("--settings"), folder.settingsFile()} + history);
+    run.start();
+    const QByteArray shown = readUntilFinished(run, terminal);
+    QCOMPARE(run.exitCode(), 0);
+    QVERIFY2(shown.contains("TW\\x1b]0;owned\\x07\\x1b[2J\\x0dX\n"), shown.constData());
+    QVERIFY(!shown.contains('\x1b'));
+    QVERIFY(!shown.contains('\r'));
+    QCOMPARE(shown.count('\n'), piped.out.count(QLatin1Char('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

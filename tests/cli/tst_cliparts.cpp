@@ -1,8 +1,11 @@
 // tolvo-cli's parts: the session's time-out driven tick by tick, parameter
 // values through their descriptions, and wire text on a terminal.
 #include "cli/commandoutput.h"
+#include "cli/historyoutput.h"
 #include "cli/paramdescriptions.h"
 #include "cli/clisession.h"
+#include "filebytes.h"
+#include "tests/history/recordbytes.h"
 #include "params/paramattr.h"
 #include "platform/ports.h"
 #include "platform/profile.h"
@@ -28,6 +31,14 @@ ParamRecord described(quint8 type, quint32 rowCount, quint32 columnCount, quint3
     return record;
 }
 
+// The report without its date line, which follows the clock.
+QString withoutReportDate(const QString& report)
+{
+    QStringList lines = report.split(QLatin1Char('\n'));
+    lines.removeIf([](const QString& line) { return line.contains(QLatin1String("Report date:")); });
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 class TestCliParts : public QObject
@@ -43,6 +54,12 @@ private slots:
     void refusedTexts();
     void wireTextOnATerminal_data();
     void wireTextOnATerminal();
+    void printedTextOnATerminal_data();
+    void printedTextOnATerminal();
+    void identifyUnitOnATerminal_data();
+    void identifyUnitOnATerminal();
+    void historyReportOnATerminal_data();
+    void historyReportOnATerminal();
 };
 
 // Nobody behind the terminal: the identification is never answered.
@@ -168,6 +185,92 @@ void TestCliParts::wireTextOnATerminal()
 {
     QFETCH(QString, received);
     QTEST(commandoutput::withoutControls(received), "shown");
+}
+
+void TestCliParts::printedTextOnATerminal_data()
+{
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a table's rows") << QStringLiteral("1;2\n3;4\n") << QStringLiteral("1;2\n3;4\n");
+    QTest::newRow("letters beyond ASCII") << QStringLiteral("Pr\u00fcfstand 5\u00b0\n")
+                                          << QStringLiteral("Pr\u00fcfstand 5\u00b0\n");
+    QTest::newRow("escape sequence in a value") << QStringLiteral("A\x1b[2JB\n") << QStringLiteral("A\\x1b[2JB\n");
+    QTest::newRow("carriage return before the line end") << QStringLiteral("ok\r\n") << QStringLiteral("ok\\x0d\n");
+    QTest::newRow("tab and bell") << QStringLiteral("a\tb\a\n") << QStringLiteral("a\\x09b\\x07\n");
+    QTest::newRow("C1 control") << QString(QChar(0x9B)) + QStringLiteral("31m\n") << QStringLiteral("\\x9b31m\n");
+}
+
+// Everything tolvo-cli prints to a terminal: its own line ends stay.
+void TestCliParts::printedTextOnATerminal()
+{
+    QFETCH(QString, printed);
+    QTEST(commandoutput::withoutControls(printed, commandoutput::LineEnds::Keep), "shown");
+}
+
+void TestCliParts::identifyUnitOnATerminal_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("plain") << QStringLiteral("Nm") << QStringLiteral("203 Torque: 125.0 Nm\n");
+    QTest::newRow("none") << QString() << QStringLiteral("203 Torque: 125.0\n");
+    QTest::newRow("escape sequence") << QStringLiteral("N\x1b[8mm") << QStringLiteral("203 Torque: 125.0 N\\x1b[8mm\n");
+    QTest::newRow("a forged line") << QStringLiteral("Nm\n999 Forged: 1")
+                                   << QStringLiteral("203 Torque: 125.0 Nm\\x0a999 Forged: 1\n");
+}
+
+void TestCliParts::identifyUnitOnATerminal()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, line);
+    CliSession::Result result;
+    result.identification = QStringLiteral("TOLVO TW-200;V 2.14");
+    result.identityTexts.append({203, QStringLiteral("Torque"), QStringLiteral("125.0"), unit});
+    const QString text = commandoutput::identifyText(result);
+    QVERIFY2(text.endsWith(QStringLiteral("\nversion: V 2.14\nextra: \n") + line), qPrintable(text));
+}
+
+void TestCliParts::historyReportOnATerminal_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<bool>("toFile");
+    QTest::addColumn<bool>("escaped");
+    QTest::newRow("on a terminal") << true << false << true;
+    QTest::newRow("into a pipe") << false << false << false;
+    QTest::newRow("into a file, run from a terminal") << true << true << false;
+    QTest::newRow("into a file") << false << true << false;
+}
+
+// Escaped only where it would act on a terminal; everywhere else the report
+// is what the window saves.
+void TestCliParts::historyReportOnATerminal()
+{
+    QFETCH(bool, terminal);
+    QFETCH(bool, toFile);
+    QFETCH(bool, escaped);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    CliSession::Result result;
+    result.history = recordBytes({field::number(1), field::year(24), field::month(3), field::day(5)});
+    result.identity.deviceName = QStringLiteral("TW\x1b[2J\nForged: 1");
+    result.identity.serialNumber = QStringLiteral("SN\r42");
+    CliArguments arguments;
+    if (toFile)
+        arguments.txtFile = dir.filePath(QStringLiteral("report.txt"));
+    const CliSettings settings;
+    QString out;
+    QString error;
+    QCOMPARE(commandoutput::writeHistory(result, arguments, settings, terminal, out, error), ExitCode::Ok);
+    QCOMPARE(out.isEmpty(), toFile);
+
+    QString expected = buildTextReport(result.history,
+                                       historyoutput::reportSettings(result.identity, settings.decimalSeparator),
+                                       QDateTime::currentDateTime());
+    if (escaped) {
+        expected.replace(result.identity.deviceName, QStringLiteral("TW\\x1b[2J\\x0aForged: 1"));
+        expected.replace(result.identity.serialNumber, QStringLiteral("SN\\x0d42"));
+    }
+    const QString printed = toFile ? QString::fromUtf8(fileBytes(arguments.txtFile)) : out;
+    QCOMPARE(withoutReportDate(printed), withoutReportDate(expected));
 }
 
 QTEST_GUILESS_MAIN(TestCliParts)

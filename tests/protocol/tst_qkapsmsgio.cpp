@@ -41,6 +41,18 @@ QByteArray pattern(int length, int seed)
 
 using Link = EngineLink<QKapsMsgIO>;
 
+// Every entry of the folder, hidden ones and links too.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+// A download's file while it is incomplete; the announced name is captured.
+const QRegularExpression temporaryName(QStringLiteral("^\\.(.+)\\.part-[0-9a-f]{8}$"));
+
+constexpr QFileDevice::Permissions anyExecute =
+    QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther | QFileDevice::ExeUser;
+
 } // namespace
 
 class TestMessageService : public QObject {
@@ -66,6 +78,12 @@ private slots:
     void fileAboveTheLimitIsRefused();
     void unfinishedFileIsRemovedByTheNextStart();
     void unfinishedFileIsRemovedAtDisconnect();
+    void downloadKeepsATemporaryNameUntilItEnds();
+    void noDownloadWithoutAFolder();
+    void downloadFolderIsMadeForTheFirstFile();
+    void staleTemporaryFilesAreRemovedWhenTheFolderIsSet_data();
+    void staleTemporaryFilesAreRemovedWhenTheFolderIsSet();
+    void downloadOfARunningToolIsNotStale();
     void listDownload();
     void requestsFromTheWrench();
     void requestsAreRefusedWithoutPort();
@@ -299,7 +317,8 @@ void TestMessageService::fileNamesStayInTheDownloadDirectory()
     QCOMPARE(ends.size(), 1);
     QCOMPARE(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{QStringLiteral("program")});
-    const QStringList files = QDir(directory).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    // No temporary file stays behind either.
+    const QStringList files = entries(directory);
     if (written.isEmpty()) {
         QVERIFY(files.isEmpty());
         QCOMPARE(ends[0].value1, 0);
@@ -346,6 +365,9 @@ void TestMessageService::hostileFileNames_data()
                                      << QStringLiteral("certificate.pdf") << QString();
     QTest::newRow("UTF-8 name") << QByteArray("Pr\xc3\xbc" "fung.txt") << QString() << 0
                                 << QStringLiteral("Pr\u00fcfung.txt") << QString();
+    // The next start would remove it as the remains of a killed download.
+    QTest::newRow("name of an incomplete download") << QByteArray(".notes.txt.part-0a1b2c3d") << QString() << 0
+                                                    << QString() << refusedName;
 }
 
 void TestMessageService::hostileFileNames()
@@ -382,8 +404,7 @@ void TestMessageService::hostileFileNames()
         expected.append(existing);
     if (!written.isEmpty() && !expected.contains(written))
         expected.append(written);
-    QCOMPARE(QDir(directory.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-             expected);
+    QCOMPARE(entries(directory.path()), expected);
     const auto ends = link.receiver.ofType(kaps::FileEnd);
     QCOMPARE(ends.size(), 1);
     if (written.isEmpty()) {
@@ -403,20 +424,23 @@ void TestMessageService::hostileFileNames()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("abcdef"));
     QCOMPARE(ends[0].value1, 6);
-    QVERIFY(!file.permissions().testAnyFlags(QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                             | QFileDevice::ExeOther | QFileDevice::ExeUser));
+    QVERIFY(!file.permissions().testAnyFlags(anyExecute));
 }
 
 void TestMessageService::fileIsNeverWrittenThroughALink_data()
 {
     QTest::addColumn<bool>("targetExists");
-    QTest::newRow("link to a file") << true;
-    QTest::newRow("dangling link") << false;
+    QTest::addColumn<bool>("late"); // made while the file comes in
+    QTest::newRow("link to a file") << true << false;
+    QTest::newRow("dangling link") << false << false;
+    QTest::newRow("link to a file made during the download") << true << true;
+    QTest::newRow("dangling link made during the download") << false << true;
 }
 
 void TestMessageService::fileIsNeverWrittenThroughALink()
 {
     QFETCH(bool, targetExists);
+    QFETCH(bool, late);
     QTemporaryDir root;
     QVERIFY(root.isValid());
     const QString outside = root.filePath(QStringLiteral("outside.txt"));
@@ -427,12 +451,18 @@ void TestMessageService::fileIsNeverWrittenThroughALink()
     }
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("program")));
     const QString directory = root.filePath(QStringLiteral("program"));
-    QVERIFY(QFile::link(outside, QDir(directory).filePath(QStringLiteral("data.bin"))));
+    const QString linkPath = QDir(directory).filePath(QStringLiteral("data.bin"));
+    if (!late)
+        QVERIFY(QFile::link(outside, linkPath));
 
     Link link;
     link.io.setDownloadDirectory(directory);
     link.send("FST" + QByteArray("data.bin\0", 9) + be32(3), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
+    if (late) {
+        QVERIFY(QFile::link(outside, linkPath));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("File download abandoned")));
+    }
     link.send(QByteArrayLiteral("FFI"), 3);
 
     QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
@@ -444,6 +474,9 @@ void TestMessageService::fileIsNeverWrittenThroughALink()
         QVERIFY(target.open(QIODevice::ReadOnly));
         QCOMPARE(target.readAll(), QByteArray("keep"));
     }
+    // The link stays as it was, and nothing else is left.
+    QCOMPARE(entries(directory), QStringList{QStringLiteral("data.bin")});
+    QVERIFY(QFileInfo(linkPath).isSymLink());
 }
 
 void TestMessageService::fileRepeatedBlockWrittenOnce()
@@ -486,7 +519,7 @@ void TestMessageService::fileAboveTheLimitIsRefused()
 
     // Announced small, sent large: the partial file does not stay behind.
     link.send("FST" + QByteArray("big.bin\0", 8) + be32(10), 2);
-    QVERIFY(QFile::exists(path));
+    QCOMPARE(entries(directory.path()).size(), 1);
     // Unescaped as in a slot: start, control, sequence, "FRN", data, check, end.
     QByteArray block = QByteArray("\x01\x20\x00" "FRN", 6) + QByteArray(1020, 'x') + QByteArray("\x00\x03", 2);
     auto* bytes = reinterpret_cast<std::uint8_t*>(block.data());
@@ -496,7 +529,7 @@ void TestMessageService::fileAboveTheLimitIsRefused()
         link.io.handleMessage(bytes, static_cast<std::uint32_t>(block.size()), true);
     }
     link.send(QByteArrayLiteral("FFI"), 3);
-    QVERIFY(!QFile::exists(path));
+    QVERIFY(entries(directory.path()).isEmpty());
     QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).value1, 0);
     QVERIFY(link.receiver.ofType(kaps::FileEnd).value(0).text.isEmpty());
     QCOMPARE(link.receiver.ofType(kaps::Progress).last().value2,
@@ -515,7 +548,7 @@ void TestMessageService::unfinishedFileIsRemovedByTheNextStart()
     link.send(QByteArrayLiteral("FRNxyz"), 4);
     link.send(QByteArrayLiteral("FFI"), 5);
 
-    QVERIFY(!QFile::exists(directory.filePath(QStringLiteral("first.bin"))));
+    QCOMPARE(entries(directory.path()), QStringList{QStringLiteral("second.bin")});
     QFile second(directory.filePath(QStringLiteral("second.bin")));
     QVERIFY(second.open(QIODevice::ReadOnly));
     QCOMPARE(second.readAll(), QByteArray("xyz"));
@@ -535,17 +568,148 @@ void TestMessageService::unfinishedFileIsRemovedAtDisconnect()
         link.io.setDownloadDirectory(directory.path());
         link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 1);
         link.send(QByteArrayLiteral("FRNabc"), 2);
-        QVERIFY(QFile::exists(path));
+        QCOMPARE(entries(directory.path()).size(), 1);
         link.io.close();
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(entries(directory.path()).isEmpty());
         QVERIFY(link.io.downloadFilePath().isEmpty());
 
         // The same at the end of the engine's life.
         link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 3);
         link.send(QByteArrayLiteral("FRNabc"), 4);
-        QVERIFY(QFile::exists(path));
+        QCOMPARE(entries(directory.path()).size(), 1);
     }
+    QVERIFY(entries(directory.path()).isEmpty());
     QVERIFY(!QFile::exists(path));
+}
+
+void TestMessageService::downloadKeepsATemporaryNameUntilItEnds()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    Link link;
+    link.io.setDownloadDirectory(directory.path());
+    link.send("FST" + QByteArray("data.bin\0", 9) + be32(6), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+
+    const QStringList during = entries(directory.path());
+    QCOMPARE(during.size(), 1);
+    QCOMPARE(temporaryName.match(during.first()).captured(1), QStringLiteral("data.bin"));
+    QVERIFY(!QFile(directory.filePath(during.first())).permissions().testAnyFlags(anyExecute));
+
+    link.send(QByteArrayLiteral("FRNdef"), 3);
+    link.send(QByteArrayLiteral("FFI"), 4);
+    QCOMPARE(entries(directory.path()), QStringList{QStringLiteral("data.bin")});
+    QFile file(directory.filePath(QStringLiteral("data.bin")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("abcdef"));
+    QCOMPARE(link.receiver.ofType(kaps::FileEnd).value(0).text, QDir::toNativeSeparators(file.fileName()));
+}
+
+// Never beside the program, where a file could pass for one of the tool's own.
+void TestMessageService::noDownloadWithoutAFolder()
+{
+    const QString name = QStringLiteral("tst_qkapsmsgio_download.bin");
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    QFile::remove(beside);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no download folder")));
+
+    Link link;
+    link.send("FST" + name.toLatin1() + '\0' + be32(3), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FFI"), 3);
+
+    QVERIFY(!QFile::exists(beside));
+    QVERIFY(!QFile::exists(name));
+    const auto ends = link.receiver.ofType(kaps::FileEnd);
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(ends[0].value1, 0);
+    QVERIFY(ends[0].text.isEmpty());
+}
+
+void TestMessageService::downloadFolderIsMadeForTheFirstFile()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("data/downloads"));
+    Link link;
+    link.io.setDownloadDirectory(folder);
+    QVERIFY(!QFileInfo::exists(folder));
+
+    link.send("FST" + QByteArray("set.xml\0", 8) + be32(3), 1);
+    link.send(QByteArrayLiteral("FRNabc"), 2);
+    link.send(QByteArrayLiteral("FFI"), 3);
+    QCOMPARE(entries(folder), QStringList{QStringLiteral("set.xml")});
+}
+
+void TestMessageService::staleTemporaryFilesAreRemovedWhenTheFolderIsSet_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind"); // file, folder or link
+    QTest::addColumn<bool>("removed");
+    const QString file = QStringLiteral("file");
+    QTest::newRow("left by a killed tool") << QStringLiteral(".report.txt.part-0a1b2c3d") << file << true;
+    QTest::newRow("a downloaded file") << QStringLiteral("report.txt") << file << false;
+    QTest::newRow("no leading dot") << QStringLiteral("report.txt.part-0a1b2c3d") << file << false;
+    QTest::newRow("digits short") << QStringLiteral(".report.txt.part-0a1b2c3") << file << false;
+    QTest::newRow("not hexadecimal") << QStringLiteral(".report.txt.part-0a1b2c3g") << file << false;
+    QTest::newRow("more after the digits") << QStringLiteral(".report.txt.part-0a1b2c3d.txt") << file << false;
+    QTest::newRow("a hidden file of the user") << QStringLiteral(".notes") << file << false;
+    QTest::newRow("a folder of that name") << QStringLiteral(".set.part-0a1b2c3d") << QStringLiteral("folder")
+                                           << false;
+    QTest::newRow("a link of that name") << QStringLiteral(".set.part-0a1b2c3d") << QStringLiteral("link")
+                                         << false;
+}
+
+void TestMessageService::staleTemporaryFilesAreRemovedWhenTheFolderIsSet()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(bool, removed);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("downloads")));
+    const QString folder = root.filePath(QStringLiteral("downloads"));
+    const QString outside = root.filePath(QStringLiteral("outside.txt"));
+    QFile target(outside);
+    QVERIFY(target.open(QIODevice::WriteOnly));
+    target.write("keep");
+    target.close();
+    const QString path = QDir(folder).filePath(name);
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(folder).mkdir(name));
+    else if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(outside, path));
+    else
+        QVERIFY(QFile::copy(outside, path));
+
+    Link link;
+    link.io.setDownloadDirectory(folder);
+    QCOMPARE(entries(folder).isEmpty(), removed);
+    QVERIFY(target.open(QIODevice::ReadOnly));
+    QCOMPARE(target.readAll(), QByteArray("keep"));
+}
+
+// A second tool starting (the window beside tolvo-cli) takes it for its own
+// left-over file only once nobody writes it.
+void TestMessageService::downloadOfARunningToolIsNotStale()
+{
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    Link first;
+    first.io.setDownloadDirectory(directory.path());
+    first.send("FST" + QByteArray("data.bin\0", 9) + be32(6), 1);
+    first.send(QByteArrayLiteral("FRNabc"), 2);
+
+    Link second;
+    second.io.setDownloadDirectory(directory.path());
+    QCOMPARE(entries(directory.path()).size(), 1);
+
+    first.send(QByteArrayLiteral("FRNdef"), 3);
+    first.send(QByteArrayLiteral("FFI"), 4);
+    QCOMPARE(entries(directory.path()), QStringList{QStringLiteral("data.bin")});
+    QFile file(directory.filePath(QStringLiteral("data.bin")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("abcdef"));
 }
 
 void TestMessageService::listDownload()
