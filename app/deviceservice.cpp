@@ -180,10 +180,10 @@ void DeviceService::onIdentification(const QString& identification)
         return;
     resetCounters();
     forgetIdentity();
-    m_identification = identification;
     // The views' own start, when the port opened, came before the wrench
-    // could answer.
+    // could answer. One that fails is tried again with the next answer.
     if (startParamService()) {
+        m_identification = identification;
         beginParamTransfer(false);
         m_views.prepareHistoryReadList();
     }

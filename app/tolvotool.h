@@ -79,6 +79,7 @@ public:
     void setHistoryMode(int mode) override { m_service.setHistoryMode(mode); }
     int historyMode() const override { return m_service.historyMode(); }
     int firmwareKind() const override { return m_service.firmwareKind(); }
+    bool wrenchIdentified() const override { return m_link.isUsable(); }
     QString deviceDesignation() const override { return m_service.deviceDesignation(); }
     QString firmwareVersion() const override { return m_service.firmwareVersion(); }
     QString hardwareVersion() const override { return m_service.hardwareVersion(); }

@@ -59,7 +59,8 @@ void CliSession::start(const Request& request)
     m_request = request;
     m_result = Result();
     m_engine.setDownloadDirectory(request.downloadDirectory);
-    m_service.setTimeoutTicks(std::max(1, request.timeoutMs / DeviceService::TickMs));
+    const int timeoutTicks = std::max(1, request.timeoutMs / DeviceService::TickMs);
+    m_service.setTimeoutTicks(timeoutTicks);
     if (!m_engine.open(this, request.portNumber, request.baudRate)) {
         m_step = Step::Done;
         m_result.code = ExitCode::NoPort;
@@ -73,7 +74,7 @@ void CliSession::start(const Request& request)
     m_online = true;
     m_step = Step::Identifying;
     m_waitingFor = QStringLiteral("identification");
-    m_identifyTicksLeft = std::max(1, request.timeoutMs / DeviceService::TickMs);
+    m_identifyTicksLeft = timeoutTicks;
     m_ticker.start();
 }
 
@@ -86,7 +87,8 @@ void CliSession::tick()
         fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
         return;
     }
-    // Every identity parameter answered, refused or timed out.
+    // The command waits until the last identity read has ended, whatever
+    // way, as a Read in the window waits for them.
     if (m_step == Step::ReadingIdentity && !m_queues.readsPending() && m_service.requestTimeout() == 0)
         runCommand();
 }
@@ -116,7 +118,8 @@ void CliSession::close()
     m_ticker.stop();
     m_afterWrite = nullptr;
     if (m_engine.isOpen()) {
-        if (m_engine.connected())
+        // A port that failed would only make the goodbye wait for its time-out.
+        if (m_engine.connected() && !m_portFailed)
             toolconversation::sayGoodbye(m_engine);
         m_engine.close();
     }
@@ -139,9 +142,11 @@ void CliSession::customEvent(QEvent* event)
         }
         return;
     case comevent::ReadError:
+        m_portFailed = true;
         fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port went away"));
         return;
     case comevent::WriteError:
+        m_portFailed = true;
         fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port cannot be written"));
         return;
     case kaps::Acknowledge:
@@ -164,6 +169,12 @@ void CliSession::onIdentification(const QString& text)
 {
     if (m_step == Step::Done)
         return;
+    // Another wrench on the port mid-run: nothing read so far may be mixed
+    // with what it would answer.
+    if (m_step != Step::Identifying && text != m_result.identification) {
+        fail(ExitCode::Refused, QStringLiteral("another wrench answered on the port: %1").arg(text));
+        return;
+    }
     m_service.onIdentification(text);
     if (m_step != Step::Identifying)
         return;
@@ -332,6 +343,13 @@ void CliSession::writeValue()
     QString error;
     if (!ParamDescriptions::encode(*description, m_request.value, value, error)) {
         fail(ExitCode::Usage, error);
+        return;
+    }
+    if (value.size() > DeviceService::MaxValueBytes) {
+        fail(ExitCode::Usage, QStringLiteral("parameter %1: %2 bytes, more than one frame carries (%3)")
+                                  .arg(id)
+                                  .arg(value.size())
+                                  .arg(DeviceService::MaxValueBytes));
         return;
     }
     raiseAccessLevel([this, id, value] {

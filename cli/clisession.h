@@ -122,6 +122,8 @@ private:
 
     QKapsMsgIO m_engine;
     bool m_online = false;
+    // The port reported a read or write failure.
+    bool m_portFailed = false;
     MessageServiceLink m_link{m_engine, m_online};
     TimerScheduler m_scheduler{this};
     DeviceService m_service{m_link, *this, m_scheduler};

@@ -14,6 +14,9 @@ public:
     // 1 base version, 2 full version, 3 unknown; anything else: parameter
     // 101 has not been read yet.
     virtual int firmwareKind() const = 0;
+    // The port is open and the wrench has answered the identification: its
+    // parameters are being read.
+    virtual bool wrenchIdentified() const = 0;
     virtual int historyMode() const = 0;
     virtual QString deviceDesignation() const = 0;
     virtual QString firmwareVersion() const = 0;

@@ -141,8 +141,9 @@ void ViewHistory::slotReadHistory()
         return;
     }
     // Another wrench's firmware kind and history mode must not decide this
-    // one's readout: wait until this connection has read them.
-    m_readWaiting = m_historyHost->firmwareKind() == IdentityValues::NotRead;
+    // one's readout: wait until this connection has read them, as long as
+    // the wrench answers at all.
+    m_readWaiting = m_historyHost->firmwareKind() == IdentityValues::NotRead && m_historyHost->wrenchIdentified();
     if (m_readWaiting) {
         clearReports();
         showMessageText(readingText());
@@ -167,12 +168,14 @@ void ViewHistory::slotReadHistory()
         startReading();
         break;
     case 3:
-        showMessageText(tr("DEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\nplease reconnect device.."));
+        showMessageText(unknownFirmwareText());
         break;
     case 1:
         showMessageText(tr("You have connected a base version. A reading of the stored data is not possible!"));
         break;
     default:
+        // No wrench has answered on this port.
+        showMessageText(unknownFirmwareText());
         break;
     }
 }
@@ -290,6 +293,11 @@ void ViewHistory::showText(const QString& text)
 {
     m_form->textEditHistory->setStyleSheet(reportStyle);
     m_form->textEditHistory->setPlainText(text);
+}
+
+QString ViewHistory::unknownFirmwareText()
+{
+    return tr("DEVICE FIRMWARE VERSION UNKNOWN!\nreadout impossible!\nplease reconnect device..");
 }
 
 QString ViewHistory::readingText()

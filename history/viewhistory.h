@@ -79,6 +79,7 @@ private:
     void showMessageText(const QString& message);
     void showInterrupted();
     static QString readingText();
+    static QString unknownFirmwareText();
     void startReading();
     void finishReading();
     void releaseWaitCursor();

@@ -77,10 +77,22 @@ int createDownloadFile(const std::string& folder, const std::string& name, std::
         }
         if (fd < 0)
             continue;
-        if (hold(fd) && stillNamedBy(fd, path)) {
+        const bool held = hold(fd);
+        const int holdError = errno;
+        if (held && stillNamedBy(fd, path)) {
             temporaryPath = path;
             error.clear();
             return fd;
+        }
+        // A folder without locks (some network mounts) would collect an
+        // empty file per attempt.
+        if (!held && holdError != EWOULDBLOCK) {
+            if (stillNamedBy(fd, path))
+                ::unlink(path.c_str());
+            ::close(fd);
+            errno = holdError;
+            failed(error, "lock");
+            return -1;
         }
         ::close(fd);
     }
@@ -115,6 +127,10 @@ void discardDownloadFile(int fd, const std::string& temporaryPath)
 
 bool removeStaleDownloadFile(const std::string& path)
 {
+    // Opening a device node can act on the device: only regular files.
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+        return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;

@@ -50,7 +50,8 @@ public:
     // The sequence byte for a frame that asks for an acknowledge. A new
     // request never carries the number of one still waiting for its
     // acknowledge: the wrench would take it for a repeat and drop it. A
-    // repeat (the identification) keeps the number.
+    // repeat takes the last number again: the identification, which is
+    // repeated before anything else is sent.
     std::uint8_t requestSequence(bool repeat);
     std::uint8_t lastRxSequence() const { return m_lastRxSequence; }
     std::uint32_t downloadCount() const { return m_downloadCount; }

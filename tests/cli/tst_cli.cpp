@@ -333,7 +333,8 @@ void TestCli::exitCodes()
     } else {
         port = folder.filePath(QStringLiteral("deaf"));
         QVERIFY2(deaf.open(QFile::encodeName(port).toStdString()), deaf.error().c_str());
-        QVERIFY(folder.writeSettings(QStringLiteral("[PORTS]\nCOM42=") + port + QLatin1Char('\n')));
+        QVERIFY(folder.writeSettings(QStringLiteral("[SETUP]\nLANGUAGE=ENGLISH\n[PORTS]\nCOM42=") + port
+                                     + QLatin1Char('\n')));
         if (behind == QLatin1String("busy"))
             QVERIFY(holder.open(deaf.linkPath(), {}));
     }

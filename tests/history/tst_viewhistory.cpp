@@ -121,6 +121,8 @@ void TestViewHistory::readByFirmwareKind_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("requested");
 
+    // Nothing to wait for: the wrench has not answered on this port.
+    QTest::newRow("no wrench answered") << 0 << unknownText << false;
     QTest::newRow("base version") << 1
                                   << QStringLiteral("\n\nYou have connected a base version. A reading of the "
                                                     "stored data is not possible!")
@@ -136,6 +138,7 @@ void TestViewHistory::readByFirmwareKind()
     QFETCH(bool, requested);
 
     m_host->kind = kind;
+    m_host->identified = kind != 0;
     m_view->queueWrite(5, QStringLiteral("720356"), true);
     QTest::mouseClick(part<QPushButton>(*m_view, "pushButtonRead"), Qt::LeftButton);
 

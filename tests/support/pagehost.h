@@ -38,6 +38,7 @@ public:
     void showError(const QString& text) override { errors.append(text); }
     void setHistoryMode(int mode) override { historyModeSet = mode; }
     int firmwareKind() const override { return kind; }
+    bool wrenchIdentified() const override { return identified; }
     int historyMode() const override { return 2; }
     QString deviceDesignation() const override { return QStringLiteral("TOLVO TW-200"); }
     QString firmwareVersion() const override { return QStringLiteral("FW 2.14.0"); }
