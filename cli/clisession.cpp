@@ -37,10 +37,10 @@ CliSession::CliSession(QObject* parent)
     connect(&m_ticker, &QTimer::timeout, this, &CliSession::tick);
     connect(&m_service, &DeviceService::requestTimedOut, this, &CliSession::onRequestTimedOut);
     connect(&m_service, &DeviceService::setTimedOut, this,
-            [this] { fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer); });
+            [this] { failWaiting(ExitCode::NoAnswer, noAnswer); });
     connect(&m_service, &DeviceService::transferTimedOut, this, [this] {
         if (m_step == Step::Describing || m_step == Step::Command)
-            fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+            failWaiting(ExitCode::NoAnswer, noAnswer);
     });
     connect(&m_service, &DeviceService::wrenchRefused, this, &CliSession::onRefused);
     connect(&m_service, &DeviceService::parameterWritten, this, [this] {
@@ -84,7 +84,7 @@ void CliSession::tick()
         return;
     m_service.tick();
     if (m_step == Step::Identifying && --m_identifyTicksLeft <= 0) {
-        fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+        failWaiting(ExitCode::NoAnswer, noAnswer);
         return;
     }
     // The command waits until the last identity read has ended, whatever
@@ -101,6 +101,12 @@ void CliSession::fail(ExitCode code, const QString& error)
     m_result.error = error;
     close();
     emit finished();
+}
+
+// The error line names what the run was waiting for.
+void CliSession::failWaiting(ExitCode code, const QString& why)
+{
+    fail(code, m_waitingFor + QStringLiteral(": ") + why);
 }
 
 void CliSession::succeed()
@@ -143,11 +149,11 @@ void CliSession::customEvent(QEvent* event)
         return;
     case comevent::ReadError:
         m_portFailed = true;
-        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port went away"));
+        failWaiting(ExitCode::NoPort, QStringLiteral("the port went away"));
         return;
     case comevent::WriteError:
         m_portFailed = true;
-        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the port cannot be written"));
+        failWaiting(ExitCode::NoPort, QStringLiteral("the port cannot be written"));
         return;
     case kaps::Acknowledge:
         m_service.onAcknowledgeAnnounced();
@@ -188,7 +194,7 @@ void CliSession::onIdentification(const QString& text)
 void CliSession::onRequestTimedOut(int id)
 {
     if (m_step == Step::Command && id == m_valueId)
-        fail(ExitCode::NoAnswer, m_waitingFor + QStringLiteral(": ") + noAnswer);
+        failWaiting(ExitCode::NoAnswer, noAnswer);
     else
         qCInfo(lcCli) << "parameter" << id << "not answered";
 }
@@ -196,7 +202,7 @@ void CliSession::onRequestTimedOut(int id)
 void CliSession::onRefused(const QString& report)
 {
     if (m_step == Step::Command)
-        fail(ExitCode::Refused, m_waitingFor + QStringLiteral(": ") + reportLine(report));
+        failWaiting(ExitCode::Refused, reportLine(report));
     else
         qCInfo(lcCli) << "parameter" << m_service.lastRequestedId() << "refused:" << reportLine(report);
 }
@@ -310,7 +316,7 @@ void CliSession::readHistory()
         write(paramid::AccessLevel, accesslevel::readoutCode(), QStringLiteral("access code"), [this] {
             m_waitingFor = QStringLiteral("history");
             if (!m_service.requestRecords(kaps::HistoryTransfer))
-                fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the request could not be sent"));
+                failWaiting(ExitCode::NoPort, QStringLiteral("the request could not be sent"));
         });
     });
 }
@@ -372,7 +378,7 @@ bool CliSession::sendHistoryWrite()
         return false;
     m_writeQueued = false;
     if (!m_service.setParam(m_writeId, m_writeValue.constData(), static_cast<int>(m_writeValue.size()), false))
-        fail(ExitCode::NoPort, m_waitingFor + QStringLiteral(": the value could not be sent"));
+        failWaiting(ExitCode::NoPort, QStringLiteral("the value could not be sent"));
     return true;
 }
 

@@ -76,6 +76,7 @@ private:
     enum class Step { Idle, Identifying, Describing, ReadingIdentity, Command, Done };
 
     void fail(ExitCode code, const QString& error);
+    void failWaiting(ExitCode code, const QString& why);
     void succeed();
     void close();
     void onIdentification(const QString& text);

@@ -31,6 +31,12 @@ QByteArray be32(quint32 value)
     return be16(static_cast<int>(value >> 16)) + be16(static_cast<int>(value & 0xFFFF));
 }
 
+// The announcement of a file download: "FST", the name ending in 0, the size.
+QByteArray fileStart(const QByteArray& name, quint32 size)
+{
+    return "FST" + name + '\0' + be32(size);
+}
+
 QByteArray pattern(int length, int seed)
 {
     QByteArray bytes;
@@ -307,7 +313,7 @@ void TestMessageService::fileNamesStayInTheDownloadDirectory()
 
     Link link;
     link.io.setDownloadDirectory(directory);
-    link.send("FST" + announced + '\0' + be32(6), 1);
+    link.send(fileStart(announced, 6), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     link.send(QByteArrayLiteral("FRNdef"), 3);
     link.send(QByteArrayLiteral("FFI"), 4);
@@ -394,7 +400,7 @@ void TestMessageService::hostileFileNames()
 
     Link link;
     link.io.setDownloadDirectory(directory.path());
-    link.send("FST" + announced + '\0' + be32(6), 1);
+    link.send(fileStart(announced, 6), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     link.send(QByteArrayLiteral("FRNdef"), 3);
     link.send(QByteArrayLiteral("FFI"), 4);
@@ -457,7 +463,7 @@ void TestMessageService::fileIsNeverWrittenThroughALink()
 
     Link link;
     link.io.setDownloadDirectory(directory);
-    link.send("FST" + QByteArray("data.bin\0", 9) + be32(3), 1);
+    link.send(fileStart("data.bin", 3), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     if (late) {
         QVERIFY(QFile::link(outside, linkPath));
@@ -485,7 +491,7 @@ void TestMessageService::fileRepeatedBlockWrittenOnce()
     QVERIFY(directory.isValid());
     Link link;
     link.io.setDownloadDirectory(directory.path());
-    link.send("FST" + QByteArray("dir\\data.bin\0", 13) + be32(6), 1);
+    link.send(fileStart("dir\\data.bin", 6), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     link.send(QByteArrayLiteral("ACK"), 3, 0x80);
     link.send(QByteArrayLiteral("FRNabc"), 2);
@@ -512,13 +518,13 @@ void TestMessageService::fileAboveTheLimitIsRefused()
     link.io.setDownloadDirectory(directory.path());
     const QString path = directory.filePath(QStringLiteral("big.bin"));
 
-    link.send("FST" + QByteArray("big.bin\0", 8) + be32(QKapsMsgIO::MaxDownloadBytes + 1), 1);
+    link.send(fileStart("big.bin", QKapsMsgIO::MaxDownloadBytes + 1), 1);
     QCOMPARE(link.receiver.ofType(kaps::FileStart).value(0).value1,
              static_cast<int>(QKapsMsgIO::MaxDownloadBytes + 1));
     QVERIFY(!QFile::exists(path));
 
     // Announced small, sent large: the partial file does not stay behind.
-    link.send("FST" + QByteArray("big.bin\0", 8) + be32(10), 2);
+    link.send(fileStart("big.bin", 10), 2);
     QCOMPARE(entries(directory.path()).size(), 1);
     // Unescaped as in a slot: start, control, sequence, "FRN", data, check, end.
     QByteArray block = QByteArray("\x01\x20\x00" "FRN", 6) + QByteArray(1020, 'x') + QByteArray("\x00\x03", 2);
@@ -542,9 +548,9 @@ void TestMessageService::unfinishedFileIsRemovedByTheNextStart()
     QVERIFY(directory.isValid());
     Link link;
     link.io.setDownloadDirectory(directory.path());
-    link.send("FST" + QByteArray("first.bin\0", 10) + be32(6), 1);
+    link.send(fileStart("first.bin", 6), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
-    link.send("FST" + QByteArray("second.bin\0", 11) + be32(3), 3);
+    link.send(fileStart("second.bin", 3), 3);
     link.send(QByteArrayLiteral("FRNxyz"), 4);
     link.send(QByteArrayLiteral("FFI"), 5);
 
@@ -566,7 +572,7 @@ void TestMessageService::unfinishedFileIsRemovedAtDisconnect()
     {
         Link link;
         link.io.setDownloadDirectory(directory.path());
-        link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 1);
+        link.send(fileStart("cut.bin", 6), 1);
         link.send(QByteArrayLiteral("FRNabc"), 2);
         QCOMPARE(entries(directory.path()).size(), 1);
         link.io.close();
@@ -574,7 +580,7 @@ void TestMessageService::unfinishedFileIsRemovedAtDisconnect()
         QVERIFY(link.io.downloadFilePath().isEmpty());
 
         // The same at the end of the engine's life.
-        link.send("FST" + QByteArray("cut.bin\0", 8) + be32(6), 3);
+        link.send(fileStart("cut.bin", 6), 3);
         link.send(QByteArrayLiteral("FRNabc"), 4);
         QCOMPARE(entries(directory.path()).size(), 1);
     }
@@ -588,7 +594,7 @@ void TestMessageService::downloadKeepsATemporaryNameUntilItEnds()
     QVERIFY(directory.isValid());
     Link link;
     link.io.setDownloadDirectory(directory.path());
-    link.send("FST" + QByteArray("data.bin\0", 9) + be32(6), 1);
+    link.send(fileStart("data.bin", 6), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
 
     const QStringList during = entries(directory.path());
@@ -614,7 +620,7 @@ void TestMessageService::noDownloadWithoutAFolder()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no download folder")));
 
     Link link;
-    link.send("FST" + name.toLatin1() + '\0' + be32(3), 1);
+    link.send(fileStart(name.toLatin1(), 3), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     link.send(QByteArrayLiteral("FFI"), 3);
 
@@ -635,7 +641,7 @@ void TestMessageService::downloadFolderIsMadeForTheFirstFile()
     link.io.setDownloadDirectory(folder);
     QVERIFY(!QFileInfo::exists(folder));
 
-    link.send("FST" + QByteArray("set.xml\0", 8) + be32(3), 1);
+    link.send(fileStart("set.xml", 3), 1);
     link.send(QByteArrayLiteral("FRNabc"), 2);
     link.send(QByteArrayLiteral("FFI"), 3);
     QCOMPARE(entries(folder), QStringList{QStringLiteral("set.xml")});
@@ -697,7 +703,7 @@ void TestMessageService::downloadOfARunningToolIsNotStale()
     QVERIFY(directory.isValid());
     Link first;
     first.io.setDownloadDirectory(directory.path());
-    first.send("FST" + QByteArray("data.bin\0", 9) + be32(6), 1);
+    first.send(fileStart("data.bin", 6), 1);
     first.send(QByteArrayLiteral("FRNabc"), 2);
 
     Link second;
