@@ -4,11 +4,14 @@
 set -euo pipefail
 
 # Qt Charts needs the OpenGL module's CMake files, which its package does not pull in.
-build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-charts-dev libqt6opengl6-dev libgl-dev)
+# The SQLite driver of Qt SQL holds the local archive.
+build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
+    libqt6sql6-sqlite)
 # dpkg-dev and file: the .deb's library dependencies; desktop-file-utils and
-# appstream: the installed tree's desktop entry and metainfo.
+# appstream: the installed tree's desktop entry and metainfo; postgresql and
+# Qt's driver for it: the archive server of the tests (scripts/pgserver.sh).
 test_pkgs=(python3 fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
-    dpkg-dev file desktop-file-utils appstream)
+    dpkg-dev file desktop-file-utils appstream postgresql libqt6sql6-psql)
 run_pkgs=(fonts-dejavu-core xvfb xdotool imagemagick socat inotify-tools)
 
 wanted=()
