@@ -7,6 +7,8 @@
 #include "app/setupdefaults.h"
 #include "app/statuslabel.h"
 #include "app/wrenchmessage.h"
+#include "archive/archivewindow.h"
+#include "archive/readoutarchiver.h"
 #include "comm/comevents.h"
 #include "history/viewhistory.h"
 #include "params/viewparam.h"
@@ -85,6 +87,7 @@ TolvoTool::TolvoTool(QWidget* parent)
 
     m_setupDialog = new DlgSetup(this);
     readSetup();
+    m_archiver = std::make_unique<ReadoutArchiver>(ArchiveSettings::read(m_settings, paths::startPath()));
 
     toolconversation::identifyAsTool(m_messageService);
     m_messageService.setDownloadDirectory(paths::downloadFolder(paths::startPath()));
@@ -176,6 +179,7 @@ void TolvoTool::readSetup()
     m_htmlPath = m_settings.readString(setupSection, QStringLiteral("HTML_PATH"), QString(), true);
     m_baudRate = m_settings.readInt(setupSection, QStringLiteral("BAUDRATE"), setupdefaults::BaudRate, true);
     m_language = m_settings.readString(setupSection, QStringLiteral("LANGUAGE"), setupdefaults::Language, true);
+    m_statsThresholds = readStatsThresholds(m_settings);
     // Written after each history save, so that the next save starts there.
     m_historyPath = m_settings.readString(setupSection, QStringLiteral("HISTORY_PATH"), QString(), false);
 }
@@ -345,6 +349,23 @@ void TolvoTool::setHistoryPath(const QString& directory)
 {
     m_historyPath = directory;
     m_settings.writeString(setupSection, QStringLiteral("HISTORY_PATH"), directory);
+}
+
+QString TolvoTool::archiveReadout(const ReportSettings& settings, QByteArrayView block)
+{
+    const ReadoutArchiver::Outcome outcome = m_archiver->archive(settings, block);
+    if (outcome.kind == ReadoutArchiver::Outcome::Kind::Stored && m_archiveWindow && m_archiveWindow->isVisible())
+        m_archiveWindow->reload();
+    return outcome.text;
+}
+
+void TolvoTool::openArchive()
+{
+    if (!m_archiveWindow)
+        m_archiveWindow = new ArchiveWindow(this, *this, m_archiver->settings().file); // the window owns it
+    m_archiveWindow->show();
+    m_archiveWindow->raise();
+    m_archiveWindow->activateWindow();
 }
 
 void TolvoTool::slotSetOnOff()

@@ -18,7 +18,9 @@
 #include <memory>
 #include <utility>
 
+class ArchiveWindow;
 class DlgSetup;
+class ReadoutArchiver;
 class QScrollArea;
 class ViewHistory;
 class ViewParam;
@@ -50,6 +52,14 @@ public:
     // Where the history save proposes to write: the folder of the last save.
     QString historyPath() const override { return m_historyPath; }
     void setHistoryPath(const QString& directory) override;
+
+    // Every readout goes into the archive of the settings file's section
+    // "ARCHIVE", read at the start; the archive window reloads after it.
+    QString archiveReadout(const ReportSettings& settings, QByteArrayView block) override;
+    // The one archive window, made on first use and raised when open.
+    void openArchive() override;
+    ReadoutArchiver& archiver() { return *m_archiver; }
+    ArchiveWindow* archiveWindow() const { return m_archiveWindow; }
 
     // Connects (opens the chosen port) or disconnects; a failed connect
     // changes nothing.
@@ -85,6 +95,7 @@ public:
     QString hardwareVersion() const override { return m_service.hardwareVersion(); }
     QString serialNumber() const override { return m_service.serialNumber(); }
     QChar historyDecimalSeparator() const override { return m_historyDecimalSeparator; }
+    StatsThresholds statsThresholds() const override { return m_statsThresholds; }
     bool requestRecords(int number) override { return m_service.requestRecords(number); }
     const DeviceService& deviceService() const { return m_service; }
     ViewParam* paramView() const { return m_paramView; }
@@ -171,6 +182,9 @@ private:
     QString m_language;
     // Separator of the history report ("SETUP"); only its first character counts.
     QChar m_historyDecimalSeparator;
+    StatsThresholds m_statsThresholds;
     ViewHistory* m_historyView = nullptr;
     DlgSetup* m_setupDialog = nullptr;
+    std::unique_ptr<ReadoutArchiver> m_archiver;
+    ArchiveWindow* m_archiveWindow = nullptr;
 };

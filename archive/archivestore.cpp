@@ -131,18 +131,17 @@ ArchiveStore::~ArchiveStore() = default;
 
 std::unique_ptr<ArchiveStore> ArchiveStore::openLocal(const QString& file, ArchiveStatus& status)
 {
-    std::unique_ptr<ArchiveConnection> connection = ArchiveConnection::openLocal(file, status);
-    if (!connection)
-        return nullptr;
-    status = archiveschema::prepare(*connection);
-    if (!status.ok())
-        return nullptr;
-    return std::unique_ptr<ArchiveStore>(new ArchiveStore(std::move(connection)));
+    return prepared(ArchiveConnection::openLocal(file, status), status);
 }
 
 std::unique_ptr<ArchiveStore> ArchiveStore::openServer(const ServerSettings& server, ArchiveStatus& status)
 {
-    std::unique_ptr<ArchiveConnection> connection = ArchiveConnection::openServer(server, status);
+    return prepared(ArchiveConnection::openServer(server, status), status);
+}
+
+std::unique_ptr<ArchiveStore> ArchiveStore::prepared(std::unique_ptr<ArchiveConnection> connection,
+                                                     ArchiveStatus& status)
+{
     if (!connection)
         return nullptr;
     status = archiveschema::prepare(*connection);
@@ -159,6 +158,13 @@ QString ArchiveStore::displayName() const
 StoreResult ArchiveStore::storeReadout(const ReadoutInfo& readout, QByteArrayView block)
 {
     return store(readout, block, -1);
+}
+
+StoreResult ArchiveStore::storeInFile(const QString& file, const ReadoutInfo& readout, QByteArrayView block)
+{
+    StoreResult result;
+    const std::unique_ptr<ArchiveStore> store = openLocal(file, result.status);
+    return store ? store->storeReadout(readout, block) : result;
 }
 
 StoreResult ArchiveStore::storePushed(const PendingReadout& pending)

@@ -80,6 +80,9 @@ public:
     // block: the records as read (number-0 records are skipped). All of it
     // or nothing is stored. A readout without a serial number is refused.
     StoreResult storeReadout(const ReadoutInfo& readout, QByteArrayView block);
+    // The same into the local archive file, closed again afterwards so that
+    // a push may open it on its own.
+    static StoreResult storeInFile(const QString& file, const ReadoutInfo& readout, QByteArrayView block);
 
     QList<WrenchSummary> wrenches(ArchiveStatus& status);
     qint64 count(const MeasurementFilter& filter, ArchiveStatus& status);
@@ -102,6 +105,9 @@ public:
 
 private:
     explicit ArchiveStore(std::unique_ptr<ArchiveConnection> connection);
+    // The store of an open connection, its tables made ready.
+    static std::unique_ptr<ArchiveStore> prepared(std::unique_ptr<ArchiveConnection> connection,
+                                                  ArchiveStatus& status);
     StoreResult store(const ReadoutInfo& readout, QByteArrayView block, int recordsRead);
 
     std::unique_ptr<ArchiveConnection> m_connection;

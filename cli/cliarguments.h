@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archivestore.h"
 #include "cli/clisession.h"
 
 #include <QString>
@@ -7,9 +8,11 @@
 
 // tolvo-cli's command line: a command, its arguments and the options.
 struct CliArguments {
-    enum class Command { Help, Ports, Identify, History, Get, Set };
+    enum class Command { Help, Ports, Identify, History, Get, Set, Archive };
+    enum class ArchiveCommand { List, Count, Export, Sync };
 
     Command command = Command::Help;
+    ArchiveCommand archiveCommand = ArchiveCommand::List;
     QString port;
     QString settingsFile;
     int timeoutMs = 5000;
@@ -17,12 +20,21 @@ struct CliArguments {
     QString value;
     QString txtFile;
     QString csvFile;
+    QString aqdefFile;
     bool json = false;
     bool stats = false;
+    // History: into the local archive unless the settings say no.
+    bool archive = true;
+    // Archive list, count, export: the settings' server, not the local file.
+    bool server = false;
+    MeasurementFilter selection;
 
     // False, with a one-line reason, for anything a command does not take.
     bool parse(const QStringList& arguments, QString& error);
     static QString helpText();
 
     CliSession::Command sessionCommand() const;
+
+private:
+    bool parseCommand(const QStringList& positional, QString& error);
 };

@@ -44,6 +44,8 @@ CliSettings CliSettings::load(const QString& givenFile)
     settings.decimalSeparator = setupdefaults::separatorOf(
         ini.readString(setupSection, QStringLiteral("DECIMAL_SEPARATOR"), setupdefaults::DecimalSeparator, false));
     settings.language = ini.readString(setupSection, QStringLiteral("LANGUAGE"), setupdefaults::Language, false);
+    settings.archive = ArchiveSettings::read(ini, paths::startPath());
+    settings.thresholds = readStatsThresholds(ini);
     return settings;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/setupdefaults.h"
+#include "archive/archivesettings.h"
+#include "history/statssettings.h"
 
 #include <QChar>
 #include <QList>
@@ -10,13 +12,15 @@
 #include <memory>
 
 // What tolvo-cli takes from the tool's settings file: the "PORTS" mapping, the
-// line speed, the language and the reports' decimal separator. Nothing is
-// written to it.
+// line speed, the language, the reports' decimal separator and the readout
+// archive. Nothing is written to it.
 struct CliSettings {
     QString file;
     int baudRate = setupdefaults::BaudRate;
     QChar decimalSeparator = u',';
     QString language;
+    ArchiveSettings archive;
+    StatsThresholds thresholds;
 
     // The window's translation for the language set, so that the reports
     // come out in the words the window saves them in. False when there is

@@ -1,6 +1,7 @@
 #include "cli/commandoutput.h"
 
 #include "cli/historyoutput.h"
+#include "history/aqdefexport.h"
 #include "history/historysave.h"
 #include "history/historystats.h"
 #include "protocol/toolconversation.h"
@@ -71,21 +72,15 @@ QString identifyText(const CliSession::Result& result)
     return text;
 }
 
-ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
-                      const CliSettings& settings, bool terminal, QString& out, QString& error)
+ExitCode writeReports(QByteArrayView block, ReportSettings reportSettings, const StatsThresholds& thresholds,
+                      const CliArguments& arguments, bool terminal, QString& out, QString& error)
 {
-    if (result.history.isEmpty()) {
-        // Not 0: a script would take a report left from an earlier run for this one.
-        error = QStringLiteral("no data found: the wrench holds no history, nothing written");
-        return ExitCode::NoHistory;
-    }
-    const bool reportToOut =
-        arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty() && !arguments.json && !arguments.stats;
-    ReportSettings reportSettings = historyoutput::reportSettings(result.identity, settings.decimalSeparator);
+    const bool reportToOut = arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty()
+                             && arguments.aqdefFile.isEmpty() && !arguments.json && !arguments.stats;
     // Files and pipes get the report byte for byte as the window saves it.
     if (terminal && reportToOut)
         reportSettings.identity = escapedIdentity(reportSettings.identity);
-    const HistoryReports reports = buildReports(result.history, reportSettings, QDateTime::currentDateTime());
+    const HistoryReports reports = buildReports(block, reportSettings, QDateTime::currentDateTime());
     const struct {
         const QString& file;
         const QString& report;
@@ -97,14 +92,32 @@ ExitCode writeHistory(const CliSession::Result& result, const CliArguments& argu
             return ExitCode::WriteError;
         }
     }
+    QString why;
+    if (!arguments.aqdefFile.isEmpty()
+        && !historysave::writeFile(arguments.aqdefFile, aqdefFile(block, reportSettings.identity), {}, why)) {
+        error = QStringLiteral("cannot write %1: %2").arg(arguments.aqdefFile, why);
+        return ExitCode::WriteError;
+    }
     if (arguments.json)
-        out += QString::fromUtf8(historyoutput::recordsJson(result.history));
+        out += QString::fromUtf8(historyoutput::recordsJson(block));
     // The figures the chart window shows beside the chart.
     if (arguments.stats)
-        out += statsText(computeStats(measuredPoints(result.history)), settings.decimalSeparator);
+        out += statsText(computeStats(measuredPoints(block)), reportSettings.decimalSeparator, thresholds);
     if (reportToOut)
         out += reports.text;
     return ExitCode::Ok;
+}
+
+ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
+                      const CliSettings& settings, bool terminal, QString& out, QString& error)
+{
+    if (result.history.isEmpty()) {
+        // Not 0: a script would take a report left from an earlier run for this one.
+        error = QStringLiteral("no data found: the wrench holds no history, nothing written");
+        return ExitCode::NoHistory;
+    }
+    return writeReports(result.history, historyoutput::reportSettings(result.identity, settings.decimalSeparator),
+                        settings.thresholds, arguments, terminal, out, error);
 }
 
 } // namespace commandoutput

@@ -4,10 +4,12 @@
 #include "cli/clisession.h"
 #include "cli/clisettings.h"
 #include "cli/exitcode.h"
+#include "history/historyreports.h"
 
+#include <QByteArrayView>
 #include <QString>
 
-// What the commands print and write once the wrench has answered.
+// What the commands print and write from what the wrench or the archive gave.
 namespace commandoutput {
 
 enum class LineEnds { Escape, Keep };
@@ -23,10 +25,17 @@ QString portsText();
 // parameter as its description shows it.
 QString identifyText(const CliSession::Result& result);
 
-// The reports (written as the window's Save writes them), the records as
-// JSON, the statistics as the chart window shows them; the text report to
-// out when nothing else is asked for, with the wrench's texts in it escaped
-// when out goes to a terminal. Ok, or the code and one line saying why.
+// The reports of a block of records (written as the window's Save writes
+// them), the AQDEF file, the records as JSON, the statistics as the chart
+// window shows them against thresholds;
+// the text report to out when nothing else is asked for, with the wrench's
+// texts in it escaped when out goes to a terminal. Ok, or the code and one
+// line saying why.
+ExitCode writeReports(QByteArrayView block, ReportSettings reportSettings, const StatsThresholds& thresholds,
+                      const CliArguments& arguments, bool terminal, QString& out, QString& error);
+
+// writeReports of the readout with the settings the window's reports get;
+// a readout without records writes nothing.
 ExitCode writeHistory(const CliSession::Result& result, const CliArguments& arguments,
                       const CliSettings& settings, bool terminal, QString& out, QString& error);
 

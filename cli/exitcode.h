@@ -10,8 +10,13 @@ enum class ExitCode : int {
     NoAnswer = 4,
     Refused = 5,
     WriteError = 6,
-    // The wrench holds no measurements: no report written, none left stale.
+    // No measurements, on the wrench or in the archive's selection: no
+    // report written, none left stale.
     NoHistory = 7,
+    ServerUnreachable = 8,
+    ServerRefused = 9,
+    // Damaged, written by a newer tool, or not to be written.
+    ArchiveFailed = 10,
 };
 
 constexpr int exitStatus(ExitCode code)

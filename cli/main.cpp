@@ -1,7 +1,8 @@
-// tolvo-cli: the wrench's identification, history and parameters without a
-// window, for workshop scripts and quality systems.
+// tolvo-cli: the wrench's identification, history and parameters, and the
+// readout archive, without a window, for workshop scripts and quality systems.
 #include "app/paths.h"
 #include "cli/cliarguments.h"
+#include "cli/archivecommands.h"
 #include "cli/clilog.h"
 #include "cli/clisession.h"
 #include "cli/clisettings.h"
@@ -26,6 +27,17 @@ int failWith(ExitCode code, const QString& error)
 {
     // Errors may quote the wrench's own texts.
     print(stderr, QStringLiteral("tolvo-cli: %1\n").arg(commandoutput::withoutControls(error)));
+    return exitStatus(code);
+}
+
+// What a command printed, then the line saying why it failed.
+int finish(const QString& out, bool terminal, ExitCode code, const QString& error)
+{
+    // A value read from the wrench (a text parameter) must not act on a
+    // terminal either; a table keeps its rows.
+    print(stdout, terminal ? commandoutput::withoutControls(out, commandoutput::LineEnds::Keep) : out);
+    if (!error.isEmpty())
+        return failWith(code, error);
     return exitStatus(code);
 }
 
@@ -78,6 +90,12 @@ int main(int argc, char** argv)
         print(stdout, commandoutput::portsText());
         return exitStatus(ExitCode::Ok);
     }
+    const bool terminal = platform::isTerminal(stdout);
+    QString out;
+    if (arguments.command == CliArguments::Command::Archive) {
+        const ExitCode code = archivecommands::run(arguments, settings, terminal, out, error);
+        return finish(out, terminal, code, error);
+    }
     PortChoice port;
     if (!port.choose(arguments.port, error))
         return failWith(ExitCode::NoPort, error);
@@ -86,24 +104,19 @@ int main(int argc, char** argv)
     if (result.code != ExitCode::Ok)
         return failWith(result.code, QStringLiteral("%1: %2").arg(arguments.port, result.error));
 
-    const bool terminal = platform::isTerminal(stdout);
-    QString out;
     ExitCode code = ExitCode::Ok;
     switch (arguments.command) {
     case CliArguments::Command::Identify:
         out = commandoutput::identifyText(result);
         break;
     case CliArguments::Command::History:
+        // Archived first: whatever becomes of the reports, the records are kept.
+        print(stderr, archivecommands::archiveReadout(result, arguments, settings));
         code = commandoutput::writeHistory(result, arguments, settings, terminal, out, error);
         break;
     default:
         out = result.value + QLatin1Char('\n');
         break;
     }
-    // A value read from the wrench (a text parameter) must not act on a
-    // terminal either; a table keeps its rows.
-    print(stdout, terminal ? commandoutput::withoutControls(out, commandoutput::LineEnds::Keep) : out);
-    if (!error.isEmpty())
-        return failWith(code, error);
-    return exitStatus(code);
+    return finish(out, terminal, code, error);
 }

@@ -1,5 +1,6 @@
 #include "history/chartwindow.h"
 
+#include "history/histogramchart.h"
 #include "history/historysave.h"
 #include "ui/styletemplate.h"
 
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
-#include <QPen>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -29,15 +29,6 @@ QScatterSeries* pointSeries(const QString& objectName, const QColor& colour)
     return series;
 }
 
-QLineSeries* limitSeries(const QString& objectName, const QColor& colour, Qt::PenStyle style)
-{
-    auto* series = new QLineSeries; // the chart owns it once added
-    series->setObjectName(objectName);
-    QPen pen(colour, 2.0, style);
-    series->setPen(pen);
-    return series;
-}
-
 // A horizontal line over the records, or nothing without limits.
 QList<QPointF> levelLine(bool shown, double level, int count)
 {
@@ -52,13 +43,15 @@ ChartWindow::ChartWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_chart(new QChart)
     , m_chartView(new QChartView(m_chart, this))
+    , m_histogram(new HistogramChart(this))
+    , m_charts(new QWidget(this))
     , m_okPoints(pointSeries(QStringLiteral("okPoints"), QColor(0x2E, 0x9D, 0x3A)))
     , m_notOkPoints(pointSeries(QStringLiteral("notOkPoints"), QColor(0xD6, 0x27, 0x28)))
     , m_notEvaluatedPoints(pointSeries(QStringLiteral("notEvaluatedPoints"), QColor(0x8C, 0x8C, 0x8C)))
     , m_outsidePoints(pointSeries(QStringLiteral("outsidePoints"), QColor(0xD9, 0xD9, 0xD9)))
-    , m_lowerLine(limitSeries(QStringLiteral("lowerLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
-    , m_targetLine(limitSeries(QStringLiteral("target"), QColor(0x30, 0x50, 0xB0), Qt::DotLine))
-    , m_upperLine(limitSeries(QStringLiteral("upperLimit"), QColor(0xB0, 0x30, 0x30), Qt::DashLine))
+    , m_lowerLine(limitSeries(QStringLiteral("lowerLimit"), LimitLine::Lower))
+    , m_targetLine(limitSeries(QStringLiteral("target"), LimitLine::Target))
+    , m_upperLine(limitSeries(QStringLiteral("upperLimit"), LimitLine::Upper))
     , m_axisX(new QValueAxis(m_chart))
     , m_axisY(new QValueAxis(m_chart))
     , m_figureGrid(new QGridLayout)
@@ -100,17 +93,23 @@ ChartWindow::ChartWindow(QWidget* parent)
     side->addWidget(m_saveStatistics);
     auto* sideWidget = new QWidget(this);
     sideWidget->setLayout(side);
-    sideWidget->setFixedWidth(300);
+    sideWidget->setFixedWidth(340);
+    auto* charts = new QHBoxLayout(m_charts);
+    charts->setContentsMargins(0, 0, 0, 0);
+    charts->addWidget(m_chartView, 5);
+    charts->addWidget(m_histogram, 3);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_chartView, 1);
+    layout->addWidget(m_charts, 1);
     layout->addWidget(sideWidget);
-    resize(1200, 680);
+    resize(1640, 760);
     retranslate();
 }
 
-void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName)
+void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName,
+                              const StatsThresholds& thresholds)
 {
     m_decimalSeparator = decimalSeparator;
+    m_thresholds = thresholds;
     m_proposedName = proposedName;
     const QList<MeasuredPoint> points = measuredPoints(block);
     m_stats = computeStats(points);
@@ -119,6 +118,7 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     QList<QPointF> notOk;
     QList<QPointF> notEvaluated;
     QList<QPointF> outside;
+    QList<double> sample;
     for (qsizetype i = 0; i < points.size(); ++i) {
         const QPointF position(static_cast<double>(i + 1), points[i].value);
         // A value of another unit or other limits on this axis would mislead.
@@ -126,6 +126,7 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
             outside.append(position);
             continue;
         }
+        sample.append(points[i].value);
         switch (points[i].result) {
         case MeasuredPoint::Result::Ok:
             ok.append(position);
@@ -147,6 +148,7 @@ void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, c
     m_targetLine->replace(levelLine(m_stats.hasLimits, m_stats.target, count));
     m_upperLine->replace(levelLine(m_stats.hasLimits, m_stats.upper, count));
     fitAxes(count);
+    m_histogram->showSample(sample, m_stats);
     retranslate();
 }
 
@@ -179,8 +181,11 @@ void ChartWindow::retranslate()
     m_chart->setTitle(tr("Measured values in record order"));
     m_axisX->setTitleText(tr("Measurement"));
     const bool angles = m_stats.unit == QStringLiteral("\u00B0");
-    m_axisY->setTitleText((angles ? tr("Angle") : tr("Torque")) + QStringLiteral(" [") + m_stats.unit
-                          + QStringLiteral("]"));
+    const QString valueTitle = (angles ? tr("Angle") : tr("Torque")) + QStringLiteral(" [") + m_stats.unit
+        + QStringLiteral("]");
+    m_axisY->setTitleText(valueTitle);
+    m_histogram->setValueTitle(valueTitle);
+    m_chartView->setAccessibleName(m_chart->title());
     m_okPoints->setName(HistoryStats::tr("OK"));
     m_notOkPoints->setName(HistoryStats::tr("n.OK"));
     m_notEvaluatedPoints->setName(HistoryStats::tr("Not evaluated"));
@@ -196,23 +201,37 @@ void ChartWindow::retranslate()
 
 void ChartWindow::showFigures()
 {
-    const QList<StatFigure> figures = statFigures(m_stats, m_decimalSeparator);
+    const QList<StatFigure> figures = statFigures(m_stats, m_decimalSeparator, m_thresholds);
     while (m_figureValues.size() < figures.size()) {
-        const int row = static_cast<int>(m_figureValues.size());
+        const qsizetype index = m_figureValues.size();
         auto* name = new QLabel(this);
-        name->setObjectName(QStringLiteral("figureName%1").arg(row));
+        name->setObjectName(QStringLiteral("figureName%1").arg(index));
         auto* value = new QLabel(this);
-        value->setObjectName(QStringLiteral("figureValue%1").arg(row));
-        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setObjectName(QStringLiteral("figureValue%1").arg(index));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        m_figureGrid->addWidget(name, row, 0);
-        m_figureGrid->addWidget(value, row, 1);
         m_figureNames.append(name);
         m_figureValues.append(value);
     }
+    // Numbers beside their names; a sentence (a verdict's reasons, the
+    // normality warning) below its name across the panel, wrapped.
+    int row = 0;
     for (qsizetype i = 0; i < figures.size(); ++i) {
-        m_figureNames[i]->setText(figures[i].name);
-        m_figureValues[i]->setText(figures[i].value);
+        QLabel* name = m_figureNames[i];
+        QLabel* value = m_figureValues[i];
+        name->setText(figures[i].name);
+        value->setText(figures[i].value);
+        value->setStyleSheet(figures[i].warning ? QStringLiteral("color: #B00000; font-weight: bold") : QString());
+        const bool sentence = figures[i].value.size() > 16;
+        value->setWordWrap(sentence);
+        value->setAlignment(sentence ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+        m_figureGrid->removeWidget(name);
+        m_figureGrid->removeWidget(value);
+        m_figureGrid->addWidget(name, row, 0);
+        if (sentence)
+            m_figureGrid->addWidget(value, ++row, 0, 1, 2);
+        else
+            m_figureGrid->addWidget(value, row, 1);
+        ++row;
     }
 }
 
@@ -225,7 +244,7 @@ QString ChartWindow::askFileName(const QString& caption, const QString& suffix, 
 
 void ChartWindow::slotSaveChart()
 {
-    const QPixmap picture = m_chartView->grab();
+    const QPixmap picture = m_charts->grab();
     const QString fileName = askFileName(tr("Save Chart"), QStringLiteral(".png"), tr("PNG Files (*.png)"));
     if (fileName.isEmpty())
         return;
@@ -243,7 +262,7 @@ void ChartWindow::slotSaveChart()
 void ChartWindow::slotSaveStatistics()
 {
     // What is saved is what was shown when the button was pressed.
-    const QString csv = statsCsv(m_stats, m_decimalSeparator);
+    const QString csv = statsCsv(m_stats, m_decimalSeparator, m_thresholds);
     const QString fileName = askFileName(tr("Save Statistics"), QStringLiteral(".csv"), tr("CSV Files (*.csv)"));
     if (fileName.isEmpty())
         return;

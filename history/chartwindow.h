@@ -7,6 +7,7 @@
 #include <QWidget>
 
 
+class HistogramChart;
 class QChart;
 class QChartView;
 class QGridLayout;
@@ -17,8 +18,9 @@ class QScatterSeries;
 class QValueAxis;
 
 // The measured values of a readout as points in record order, the limits
-// and target of the statistics' sample as lines, and beside them the
-// figures of the statistics. The chart is saved as PNG, the figures as CSV.
+// and target of the statistics' sample as lines, the sample's histogram, and
+// beside them the figures of the statistics with the verdict against the
+// thresholds. Both charts are saved as one PNG, the figures as CSV.
 class ChartWindow : public QWidget
 {
     Q_OBJECT
@@ -27,7 +29,8 @@ public:
     explicit ChartWindow(QWidget* parent);
 
     // proposedName: the file name to propose, without a suffix.
-    void showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName);
+    void showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName,
+                     const StatsThresholds& thresholds = {});
     const HistoryStats& stats() const { return m_stats; }
 
     // The save dialog; QFileDialog unless replaced.
@@ -50,6 +53,8 @@ private:
 
     QChart* m_chart;
     QChartView* m_chartView;
+    HistogramChart* m_histogram;
+    QWidget* m_charts; // both, for the picture
     QScatterSeries* m_okPoints;
     QScatterSeries* m_notOkPoints;
     QScatterSeries* m_notEvaluatedPoints;
@@ -68,6 +73,7 @@ private:
     QPushButton* m_saveStatistics;
 
     HistoryStats m_stats;
+    StatsThresholds m_thresholds;
     QChar m_decimalSeparator = u',';
     QString m_proposedName;
     SaveNameAsker m_askSaveName;

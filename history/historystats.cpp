@@ -6,6 +6,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -101,6 +102,34 @@ std::optional<double> limitValue(const HistoryStats& stats, double value)
     return stats.hasLimits ? std::optional<double>(value) : std::nullopt;
 }
 
+double shownValue(double value)
+{
+    return std::round(value * 1000.0) / 1000.0;
+}
+
+// "Cm 1,513 < 1,670" when the index, as shown, misses its threshold.
+std::optional<QString> shortfall(const char* name, double index, double threshold, QChar decimalSeparator)
+{
+    if (shownValue(index) >= shownValue(threshold))
+        return std::nullopt;
+    return QLatin1String(name) + u' ' + numberText(index, decimalSeparator) + QStringLiteral(" < ")
+        + numberText(threshold, decimalSeparator);
+}
+
+QString normalityText(const HistoryStats& stats)
+{
+    if (!stats.normality)
+        return QStringLiteral("-");
+    return stats.normalityDoubtful()
+        ? HistoryStats::tr("the values do not look normally distributed: Cm and Cmk may mislead")
+        : HistoryStats::tr("no evidence against a normal distribution");
+}
+
+std::optional<double> normalityFigure(const HistoryStats& stats, double AndersonDarling::*figure)
+{
+    return stats.normality ? std::optional<double>((*stats.normality).*figure) : std::nullopt;
+}
+
 } // namespace
 
 QList<MeasuredPoint> measuredPoints(QByteArrayView block)
@@ -177,14 +206,16 @@ HistoryStats computeStats(const QList<MeasuredPoint>& points)
         stats.cm = (stats.upper - stats.lower) / (6.0 * sigma);
         stats.cmk = qMin(stats.upper - mean, mean - stats.lower) / (3.0 * sigma);
     }
+    stats.normality = andersonDarling(values, mean, sigma);
     return stats;
 }
 
-QList<StatFigure> statFigures(const HistoryStats& stats, QChar decimalSeparator)
+QList<StatFigure> statFigures(const HistoryStats& stats, QChar decimalSeparator, const StatsThresholds& thresholds)
 {
     const auto number = [decimalSeparator](const std::optional<double>& value) {
         return numberText(value, decimalSeparator);
     };
+    const CapabilityVerdict verdict = capabilityVerdict(stats, thresholds, decimalSeparator);
     return {
         {HistoryStats::tr("Measurements"), QString::number(stats.count)},
         {HistoryStats::tr("OK"), QString::number(stats.okCount)},
@@ -202,30 +233,68 @@ QList<StatFigure> statFigures(const HistoryStats& stats, QChar decimalSeparator)
         {HistoryStats::tr("Maximum"), number(stats.maximum)},
         {HistoryStats::tr("Cm"), number(stats.cm)},
         {HistoryStats::tr("Cmk"), number(stats.cmk)},
+        {HistoryStats::tr("Required Cm"), number(thresholds.cmMin)},
+        {HistoryStats::tr("Required Cmk"), number(thresholds.cmkMin)},
+        {HistoryStats::tr("Required values"), QString::number(thresholds.minValues)},
+        {HistoryStats::tr("Verdict"), verdict.text, verdict.kind != CapabilityVerdict::Kind::Capable},
+        {HistoryStats::tr("Anderson-Darling A²"), number(normalityFigure(stats, &AndersonDarling::a2))},
+        {HistoryStats::tr("A*² (corrected for n)"), number(normalityFigure(stats, &AndersonDarling::a2Corrected))},
+        {HistoryStats::tr("p-value (normality)"), number(normalityFigure(stats, &AndersonDarling::p))},
+        {HistoryStats::tr("Normality"), normalityText(stats), stats.normalityDoubtful()},
     };
+}
+
+CapabilityVerdict capabilityVerdict(const HistoryStats& stats, const StatsThresholds& thresholds,
+                                    QChar decimalSeparator)
+{
+    using Kind = CapabilityVerdict::Kind;
+    if (stats.sampleCount < thresholds.minValues) {
+        return {Kind::TooFewValues,
+                HistoryStats::tr("too few values: %1 of %2").arg(stats.sampleCount).arg(thresholds.minValues)};
+    }
+    // Cm and Cmk are defined together.
+    if (!stats.cm || !stats.cmk) {
+        if (!stats.hasLimits)
+            return {Kind::NotCapable, HistoryStats::tr("not capable: Cm and Cmk undefined (no limits)")};
+        if (stats.sampleCount < 2)
+            return {Kind::NotCapable, HistoryStats::tr("not capable: Cm and Cmk undefined (fewer than two values)")};
+        return {Kind::NotCapable, HistoryStats::tr("not capable: Cm and Cmk undefined (the values do not vary)")};
+    }
+    const std::optional<QString> cm = shortfall("Cm", *stats.cm, thresholds.cmMin, decimalSeparator);
+    const std::optional<QString> cmk = shortfall("Cmk", *stats.cmk, thresholds.cmkMin, decimalSeparator);
+    if (cm && cmk)
+        return {Kind::NotCapable, HistoryStats::tr("not capable: %1 and %2").arg(*cm, *cmk)};
+    if (cm || cmk)
+        return {Kind::NotCapable, HistoryStats::tr("not capable: %1").arg(cm ? *cm : *cmk)};
+    return {Kind::Capable, HistoryStats::tr("capable")};
 }
 
 QString statsFormulaText()
 {
     return HistoryStats::tr("σ: sample standard deviation (n - 1). Cm = (USL - LSL) / 6σ, "
                             "Cmk = min(USL - mean, mean - LSL) / 3σ, over the values of one unit and "
-                            "one pair of limits (those most measurements share).");
+                            "one pair of limits (those most measurements share).")
+        + u' '
+        + HistoryStats::tr("A²: Anderson-Darling statistic against a normal distribution of the values' mean and "
+                           "σ, A*² = A² (1 + 0.75/n + 2.25/n²), p from A*² after D'Agostino and Stephens; "
+                           "needs %1 values.")
+              .arg(andersonDarlingMinValues);
 }
 
-QString statsCsv(const HistoryStats& stats, QChar decimalSeparator)
+QString statsCsv(const HistoryStats& stats, QChar decimalSeparator, const StatsThresholds& thresholds)
 {
     QStringList names;
     QStringList values;
-    for (const StatFigure& figure : statFigures(stats, decimalSeparator)) {
+    for (const StatFigure& figure : statFigures(stats, decimalSeparator, thresholds)) {
         names.append(figure.name);
         values.append(figure.value);
     }
     return names.join(u';') + u'\n' + values.join(u';') + u'\n';
 }
 
-QString statsText(const HistoryStats& stats, QChar decimalSeparator)
+QString statsText(const HistoryStats& stats, QChar decimalSeparator, const StatsThresholds& thresholds)
 {
-    const QList<StatFigure> figures = statFigures(stats, decimalSeparator);
+    const QList<StatFigure> figures = statFigures(stats, decimalSeparator, thresholds);
     qsizetype width = 0;
     for (const StatFigure& figure : figures)
         width = qMax(width, figure.name.size());

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "history/normality.h"
+#include "history/statssettings.h"
+
 #include <QByteArrayView>
 #include <QCoreApplication>
 #include <QList>
@@ -39,7 +42,8 @@ QList<MeasuredPoint> measuredPoints(QByteArrayView block);
 //   standard deviation: sample form, sqrt(sum((x - mean)^2) / (n - 1))
 //   Cm  = (USL - LSL) / (6 s)
 //   Cmk = min(USL - mean, mean - LSL) / (3 s)
-// Cm and Cmk need limits, two values and s > 0.
+// Cm and Cmk need limits, two values and s > 0; the normality test (see
+// normality.h) needs andersonDarlingMinValues values and s > 0.
 struct HistoryStats {
     Q_DECLARE_TR_FUNCTIONS(HistoryStats)
 
@@ -61,9 +65,13 @@ public:
     std::optional<double> maximum;
     std::optional<double> cm;
     std::optional<double> cmk;
+    std::optional<AndersonDarling> normality;
 
     // A point belongs to the sample.
     bool inSample(const MeasuredPoint& point) const;
+    // The normality test rejects a normal distribution at the 5 % level:
+    // Cm and Cmk assume one.
+    bool normalityDoubtful() const { return normality && normality->p < 0.05; }
 };
 
 HistoryStats computeStats(const QList<MeasuredPoint>& points);
@@ -74,15 +82,29 @@ HistoryStats computeStats(const QList<MeasuredPoint>& points);
 struct StatFigure {
     QString name;
     QString value;
+    // A verdict other than capable, or the normality warning.
+    bool warning = false;
 };
-QList<StatFigure> statFigures(const HistoryStats& stats, QChar decimalSeparator);
+// Ends with the thresholds, the verdict and the normality test.
+QList<StatFigure> statFigures(const HistoryStats& stats, QChar decimalSeparator,
+                              const StatsThresholds& thresholds = {});
+
+// Too few values in the sample; else capable when Cm and Cmk, as shown with
+// three decimals, reach their thresholds. The text names what fails.
+struct CapabilityVerdict {
+    enum class Kind { TooFewValues, NotCapable, Capable };
+    Kind kind = Kind::TooFewValues;
+    QString text;
+};
+CapabilityVerdict capabilityVerdict(const HistoryStats& stats, const StatsThresholds& thresholds,
+                                    QChar decimalSeparator);
 
 // How the deviation and the indices are computed, for the reader.
 QString statsFormulaText();
 
 // The figures as CSV: a header row of the names and one row of values,
 // separated by ";", each row ending in "\n".
-QString statsCsv(const HistoryStats& stats, QChar decimalSeparator);
+QString statsCsv(const HistoryStats& stats, QChar decimalSeparator, const StatsThresholds& thresholds = {});
 // The figures as aligned "name: value" lines for a terminal, then the
 // formula line.
-QString statsText(const HistoryStats& stats, QChar decimalSeparator);
+QString statsText(const HistoryStats& stats, QChar decimalSeparator, const StatsThresholds& thresholds = {});

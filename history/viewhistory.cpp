@@ -17,10 +17,6 @@
 
 namespace {
 
-// Given again before every message and report.
-const QString reportStyle = QStringLiteral(
-    "background-color:#FFFFF5;color:#033921;font-family:courier;font-size:13px;font-weight:bold;"
-    "border-width:1px;border-color:#959526;border-style:dotted;padding:17px 45px");
 const QString whiteText = QStringLiteral("color:#FFFFFF");
 
 } // namespace
@@ -38,6 +34,7 @@ ViewHistory::ViewHistory(QWidget* parent, HistoryHost* host)
     connect(m_form->pushButtonRead, &QPushButton::clicked, this, &ViewHistory::slotReadHistory);
     connect(m_form->pushButtonSave, &QPushButton::clicked, this, &ViewHistory::slotSaveHistory);
     connect(m_form->pushButtonChart, &QPushButton::clicked, this, &ViewHistory::slotShowChart);
+    connect(m_form->pushButtonArchive, &QPushButton::clicked, this, [this] { m_historyHost->openArchive(); });
     m_form->pushButtonRead->setFocus();
     m_form->progressBarRead->setRange(0, 100);
     m_form->progressBarRead->setValue(0);
@@ -65,8 +62,8 @@ void ViewHistory::setActive(bool active)
     m_active = active;
     m_readWaiting = false;
     m_portClosed = false;
+    // Only the page: the archive stays open to a window without a wrench.
     setEnabled(active);
-    m_form->widgetHistory->setEnabled(active);
     if (!active) {
         // No answer can come any more: the cursor must not stay busy.
         releaseWaitCursor();
@@ -159,7 +156,7 @@ void ViewHistory::slotReadHistory()
     clearReports();
     // A text access code still queued would come between the two codes.
     clearWriteQueue();
-    m_form->textEditHistory->setStyleSheet(reportStyle);
+    m_form->textEditHistory->setStyleSheet(reportStyleSheet());
     // A Read that waited had them disabled.
     setIdleButtons();
 
@@ -225,9 +222,14 @@ void ViewHistory::onHistoryData(const char* block, int length)
     if (length <= 0) {
         showMessageText(tr("no data found!"));
     } else {
-        m_reports = buildReports(QByteArrayView(block, length), reportSettings(), QDateTime::currentDateTime());
-        updateChart(QByteArrayView(block, length));
+        const QByteArrayView records(block, length);
+        const ReportSettings settings = reportSettings();
+        // Kept first, before anything else can go wrong with the readout.
+        const QString archived = m_historyHost->archiveReadout(settings, records);
+        m_reports = buildReports(records, settings, QDateTime::currentDateTime());
+        updateChart(records);
         showText(m_reports.text);
+        showArchiveResult(archived);
     }
     finishReading();
 }
@@ -289,9 +291,17 @@ ReportSettings ViewHistory::reportSettings() const
     return settings;
 }
 
+const QString& ViewHistory::reportStyleSheet()
+{
+    static const QString style = QStringLiteral(
+        "background-color:#FFFFF5;color:#033921;font-family:courier;font-size:13px;font-weight:bold;"
+        "border-width:1px;border-color:#959526;border-style:dotted;padding:17px 45px");
+    return style;
+}
+
 void ViewHistory::showText(const QString& text)
 {
-    m_form->textEditHistory->setStyleSheet(reportStyle);
+    m_form->textEditHistory->setStyleSheet(reportStyleSheet());
     m_form->textEditHistory->setPlainText(text);
 }
 
@@ -316,6 +326,13 @@ void ViewHistory::clearReports()
     updateChart({});
     m_reports = HistoryReports();
     m_form->textEditHistory->clear();
+    showArchiveResult(QString());
+}
+
+void ViewHistory::showArchiveResult(const QString& text)
+{
+    m_form->labelArchive->setText(text);
+    m_form->labelArchive->setVisible(!text.isEmpty());
 }
 
 void ViewHistory::slotSaveHistory()
@@ -325,26 +342,32 @@ void ViewHistory::slotSaveHistory()
         showMessageText(tr("please readout before save!"));
         return;
     }
-    // Events handled while the dialog is open may empty the reports (the
-    // port lost, the window offline): what is saved is what was shown.
-    const HistoryReports reports = m_reports;
-    const QString proposed = historysave::proposedFileName(m_historyHost->historyPath(), tr("Protocol"),
-                                                           m_historyHost->serialNumber(),
+    saveReports(this, *m_historyHost, m_askSaveName, m_reports, m_historyHost->serialNumber());
+}
+
+void ViewHistory::saveReports(QWidget* parent, HistoryHost& host, const SaveNameAsker& askName,
+                              const HistoryReports& reports, const QString& serialNumber)
+{
+    // Events handled while the dialog is open may empty or replace the
+    // reports (the port lost, the window offline): what is saved is what
+    // was shown.
+    const HistoryReports shown = reports;
+    const QString proposed = historysave::proposedFileName(host.historyPath(), tr("Protocol"), serialNumber,
                                                            QDateTime::currentDateTime());
     QString selectedFilter;
-    const QString answer = m_askSaveName(tr("Save History Data"), proposed,
-                                         tr("TXT Files (*.txt);;CSV Files (*.csv)"), &selectedFilter);
+    const QString answer =
+        askName(tr("Save History Data"), proposed, tr("TXT Files (*.txt);;CSV Files (*.csv)"), &selectedFilter);
     if (answer.isEmpty())
         return;
     const QString fileName = historysave::withFilterSuffix(answer, selectedFilter);
     QString error;
-    if (!historysave::writeReport(fileName, historysave::reportFor(fileName, reports), error)) {
+    if (!historysave::writeReport(fileName, historysave::reportFor(fileName, shown), error)) {
         if (StyleTemplate* style = StyleTemplate::instance())
             style->showMessage(QStringLiteral("Error"), tr("TXT File"),
-                               tr("Cannot write file %1:\n%2.").arg(fileName, error), tr("OK"), this);
+                               tr("Cannot write file %1:\n%2.").arg(fileName, error), tr("OK"), parent);
         return;
     }
-    m_historyHost->setHistoryPath(historysave::folderOf(fileName));
+    host.setHistoryPath(historysave::folderOf(fileName));
 }
 
 void ViewHistory::updateChart(QByteArrayView block)
@@ -357,10 +380,16 @@ void ViewHistory::updateChart(QByteArrayView block)
 
 void ViewHistory::showRecordsInChart()
 {
-    m_chartWindow->showRecords(m_records, m_decimalSeparator,
-                               historysave::proposedFileName(m_historyHost->historyPath(), tr("Chart"),
-                                                             m_historyHost->serialNumber(),
-                                                             QDateTime::currentDateTime()));
+    showInChart(*m_chartWindow, *m_historyHost, m_records, m_historyHost->serialNumber());
+}
+
+void ViewHistory::showInChart(ChartWindow& chart, const HistoryHost& host, const QByteArray& records,
+                              const QString& serialNumber)
+{
+    chart.showRecords(records, host.historyDecimalSeparator(),
+                      historysave::proposedFileName(host.historyPath(), tr("Chart"), serialNumber,
+                                                    QDateTime::currentDateTime()),
+                      host.statsThresholds());
 }
 
 void ViewHistory::slotShowChart()

@@ -67,6 +67,18 @@ public:
     // The save dialog; QFileDialog unless replaced.
     void setSaveNameAsker(SaveNameAsker asker) { m_askSaveName = std::move(asker); }
 
+    // Save as the page does it, for every window with reports: askName is
+    // asked over parent with a name in the host's save folder; a name ending
+    // in ".csv" gets the CSV report. A failed write is shown in a box, a
+    // done one makes its folder the host's save folder.
+    static void saveReports(QWidget* parent, HistoryHost& host, const SaveNameAsker& askName,
+                            const HistoryReports& reports, const QString& serialNumber);
+    // records in chart, whose saves propose names in the host's save folder.
+    static void showInChart(ChartWindow& chart, const HistoryHost& host, const QByteArray& records,
+                            const QString& serialNumber);
+    // The look of the report, given again before every message and report.
+    static const QString& reportStyleSheet();
+
 public slots:
     void slotReadHistory();
     void slotSaveHistory();
@@ -88,6 +100,7 @@ private:
     // The chart shows the records of the report there is, if any.
     void updateChart(QByteArrayView block);
     void showRecordsInChart();
+    void showArchiveResult(const QString& text);
 
     std::unique_ptr<Ui::ViewHistory> m_form;
     HistoryHost* m_historyHost;

@@ -2,6 +2,85 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ArchiveWindow</name>
+    <message>
+        <source>Readout archive</source>
+        <translation>Auslesearchiv</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Measurements</source>
+        <translation>Messungen</translation>
+    </message>
+    <message>
+        <source>First measurement</source>
+        <translation>Erste Messung</translation>
+    </message>
+    <message>
+        <source>Last measurement</source>
+        <translation>Letzte Messung</translation>
+    </message>
+    <message>
+        <source>Archived wrenches</source>
+        <translation>Archivierte Geräte</translation>
+    </message>
+    <message>
+        <source>All dates</source>
+        <translation>Gesamter Zeitraum</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Von</translation>
+    </message>
+    <message>
+        <source>First date</source>
+        <translation>Erster Tag</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>Bis</translation>
+    </message>
+    <message>
+        <source>Last date</source>
+        <translation>Letzter Tag</translation>
+    </message>
+    <message>
+        <source>Report of the archived measurements</source>
+        <translation>Bericht der archivierten Messungen</translation>
+    </message>
+    <message>
+        <source>Save to File</source>
+        <translation>In Datei speichern</translation>
+    </message>
+    <message>
+        <source>Chart</source>
+        <translation>Diagramm</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No readout has been archived yet (%1).</source>
+        <translation>Noch keine Auslesung archiviert (%1).</translation>
+    </message>
+    <message>
+        <source>Archive: %1</source>
+        <translation>Archiv: %1</translation>
+    </message>
+    <message>
+        <source>Measurements shown: %1</source>
+        <translation>Angezeigte Messungen: %1</translation>
+    </message>
+</context>
+<context>
     <name>ChartWindow</name>
     <message>
         <source>Chart of the measured values</source>
@@ -133,6 +212,25 @@ Klasse: 0x%1</translation>
     </message>
 </context>
 <context>
+    <name>HistogramChart</name>
+    <message>
+        <source>Distribution of the values</source>
+        <translation>Verteilung der Werte</translation>
+    </message>
+    <message>
+        <source>Histogram of the measured values</source>
+        <translation>Histogramm der Messwerte</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Anzahl</translation>
+    </message>
+    <message>
+        <source>Normal distribution (mean, σ)</source>
+        <translation>Normalverteilung (Mittelwert, σ)</translation>
+    </message>
+</context>
+<context>
     <name>HistoryStats</name>
     <message>
         <source>Measurements</source>
@@ -202,6 +300,78 @@ Klasse: 0x%1</translation>
         <source>σ: sample standard deviation (n - 1). Cm = (USL - LSL) / 6σ, Cmk = min(USL - mean, mean - LSL) / 3σ, over the values of one unit and one pair of limits (those most measurements share).</source>
         <translation>σ: Standardabweichung der Stichprobe (n - 1). Cm = (OGW - UGW) / 6σ, Cmk = min(OGW - Mittelwert, Mittelwert - UGW) / 3σ, über die Werte einer Einheit und eines Grenzwertpaares (das die meisten Messungen haben).</translation>
     </message>
+    <message>
+        <source>the values do not look normally distributed: Cm and Cmk may mislead</source>
+        <translation>die Werte scheinen nicht normalverteilt: Cm und Cmk können täuschen</translation>
+    </message>
+    <message>
+        <source>no evidence against a normal distribution</source>
+        <translation>kein Hinweis gegen eine Normalverteilung</translation>
+    </message>
+    <message>
+        <source>Required Cm</source>
+        <translation>Gefordertes Cm</translation>
+    </message>
+    <message>
+        <source>Required Cmk</source>
+        <translation>Gefordertes Cmk</translation>
+    </message>
+    <message>
+        <source>Required values</source>
+        <translation>Geforderte Anzahl Werte</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Urteil</translation>
+    </message>
+    <message>
+        <source>Anderson-Darling A²</source>
+        <translation>Anderson-Darling A²</translation>
+    </message>
+    <message>
+        <source>A*² (corrected for n)</source>
+        <translation>A*² (für n korrigiert)</translation>
+    </message>
+    <message>
+        <source>p-value (normality)</source>
+        <translation>p-Wert (Normalverteilung)</translation>
+    </message>
+    <message>
+        <source>Normality</source>
+        <translation>Normalverteilung</translation>
+    </message>
+    <message>
+        <source>too few values: %1 of %2</source>
+        <translation>zu wenige Werte: %1 von %2</translation>
+    </message>
+    <message>
+        <source>not capable: Cm and Cmk undefined (no limits)</source>
+        <translation>nicht fähig: Cm und Cmk nicht bestimmt (keine Grenzen)</translation>
+    </message>
+    <message>
+        <source>not capable: Cm and Cmk undefined (fewer than two values)</source>
+        <translation>nicht fähig: Cm und Cmk nicht bestimmt (weniger als zwei Werte)</translation>
+    </message>
+    <message>
+        <source>not capable: Cm and Cmk undefined (the values do not vary)</source>
+        <translation>nicht fähig: Cm und Cmk nicht bestimmt (die Werte streuen nicht)</translation>
+    </message>
+    <message>
+        <source>not capable: %1 and %2</source>
+        <translation>nicht fähig: %1 und %2</translation>
+    </message>
+    <message>
+        <source>not capable: %1</source>
+        <translation>nicht fähig: %1</translation>
+    </message>
+    <message>
+        <source>capable</source>
+        <translation>fähig</translation>
+    </message>
+    <message>
+        <source>A²: Anderson-Darling statistic against a normal distribution of the values&apos; mean and σ, A*² = A² (1 + 0.75/n + 2.25/n²), p from A*² after D&apos;Agostino and Stephens; needs %1 values.</source>
+        <translation>A²: Anderson-Darling-Statistik gegen eine Normalverteilung mit Mittelwert und σ der Werte, A*² = A² (1 + 0,75/n + 2,25/n²), p aus A*² nach D&apos;Agostino und Stephens; braucht %1 Werte.</translation>
+    </message>
 </context>
 <context>
     <name>PortProblem</name>
@@ -224,6 +394,45 @@ Klasse: 0x%1</translation>
     <message>
         <source>The port refuses the line settings, or is no serial port: check the port and the baud rate in Setup.</source>
         <translation>Der Port lehnt die Leitungseinstellungen ab oder ist kein serieller Port: Port und Baudrate unter Einstellungen prüfen.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>No archive file is set.</source>
+        <translation>Es ist keine Archivdatei eingestellt.</translation>
+    </message>
+    <message>
+        <source>The archive %1 cannot be created: the folder %2 cannot be made.</source>
+        <translation>Das Archiv %1 kann nicht angelegt werden: der Ordner %2 kann nicht erstellt werden.</translation>
+    </message>
+    <message>
+        <source>The archive %1 cannot keep a write-ahead log.</source>
+        <translation>Das Archiv %1 kann kein Write-Ahead-Log führen.</translation>
+    </message>
+    <message>
+        <source>The database driver %1 for the archive server is not installed.</source>
+        <translation>Der Datenbanktreiber %1 für den Archivserver ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>The archive server %1 cannot be used: %2</source>
+        <translation>Der Archivserver %1 kann nicht genutzt werden: %2</translation>
+    </message>
+    <message>
+        <source>The archive %1 failed: %2</source>
+        <translation>Das Archiv %1 meldet einen Fehler: %2</translation>
+    </message>
+    <message>
+        <source>The archive %1 was written by a newer version of the tool (layout %2; this one knows %3). Nothing was changed; please update the tool.</source>
+        <translation>Das Archiv %1 wurde von einer neueren Version des Programms geschrieben (Aufbau %2; diese Version kennt %3). Es wurde nichts verändert; bitte das Programm aktualisieren.</translation>
+    </message>
+    <message>
+        <source>The archive server %1 has no archive tables, and this account may not create them. Please ask its administrator to create them.</source>
+        <translation>Der Archivserver %1 hat keine Archivtabellen, und dieses Konto darf sie nicht anlegen. Bitte den Administrator des Servers bitten, sie anzulegen.</translation>
+    </message>
+    <message>
+        <source>The wrench did not give its serial number.</source>
+        <translation>Das Gerät hat seine Seriennummer nicht genannt.</translation>
     </message>
 </context>
 <context>
@@ -348,6 +557,21 @@ ID = #1</translation>
     <message>
         <source>The value of parameter %1 is longer than one message can carry (%2 bytes).</source>
         <translation>Der Wert von Parameter %1 ist länger, als eine Nachricht tragen kann (%2 Bytes).</translation>
+    </message>
+</context>
+<context>
+    <name>ReadoutArchiver</name>
+    <message>
+        <source>Not archived: the wrench did not give its serial number.</source>
+        <translation>Nicht archiviert: Das Gerät hat seine Seriennummer nicht genannt.</translation>
+    </message>
+    <message>
+        <source>Not archived: %1</source>
+        <translation>Nicht archiviert: %1</translation>
+    </message>
+    <message>
+        <source>Archived: %1 new of %2 measurements.</source>
+        <translation>Archiviert: %1 neue von %2 Messungen.</translation>
     </message>
 </context>
 <context>
@@ -768,6 +992,18 @@ please reconnect and read again.</source>
         <translation>AUSLESEN UNTERBROCHEN!
 die Verbindung zum Gerät ist unterbrochen.
 bitte neu verbinden und erneut auslesen.</translation>
+    </message>
+    <message>
+        <source>Archive result</source>
+        <translation>Archivierungsergebnis</translation>
+    </message>
+    <message>
+        <source>Measurements of earlier readouts, kept on this computer</source>
+        <translation>Messungen früherer Auslesungen, auf diesem Computer gespeichert</translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
     </message>
 </context>
 </TS>

@@ -242,6 +242,20 @@ void TestArchiveWindow::saveAndChart()
     settings.decimalSeparator = m_host.historyDecimalSeparator();
     QCOMPARE(m_window->reports().csv, buildCsvReport(m_window->selection().block, settings));
 
+    // The selection for the quality system: a value line per measurement,
+    // each naming the wrench.
+    m_window->setSaveNameAsker([&](const QString&, const QString&, const QString&, QString*) {
+        return m_folder.filePath(QStringLiteral("a.dfq"));
+    });
+    QTest::mouseClick(part<QPushButton>(*m_window, "archiveAqdef"), Qt::LeftButton);
+    const QList<QByteArray> lines = fileBytes(m_folder.filePath(QStringLiteral("a.dfq"))).split('\n');
+    const auto countOf = [&lines](const char* key) {
+        return std::count_if(lines.cbegin(), lines.cend(), [key](const QByteArray& line) { return line.startsWith(key); });
+    };
+    QCOMPARE(countOf("K0001/"), m_window->selection().count());
+    QCOMPARE(countOf("K0012/"), m_window->selection().count());
+    QVERIFY(lines.contains("K0012/1 TW2000123\r"));
+
     QTest::mouseClick(part<QPushButton>(*m_window, "archiveChart"), Qt::LeftButton);
     auto* chart = m_window->findChild<ChartWindow*>();
     QVERIFY(chart && chart->isVisible());
@@ -262,7 +276,7 @@ void TestArchiveWindow::keyboard()
     wrenches()->setFocus();
     const QStringList order{QStringLiteral("archiveWrenches"), QStringLiteral("archiveAllDates"),
                             QStringLiteral("archiveReport"), QStringLiteral("archiveSave"),
-                            QStringLiteral("archiveChart"), QStringLiteral("archiveClose")};
+                            QStringLiteral("archiveAqdef"), QStringLiteral("archiveChart"), QStringLiteral("archiveClose")};
     QStringList reached;
     for (int step = 0; step < order.size(); ++step) {
         QWidget* focused = QApplication::focusWidget();

@@ -1,7 +1,7 @@
 #pragma once
 
 // tolvo-cli as a child process against the simulated wrench: a folder with a
-// settings file that maps COM42 to the wrench's link.
+// settings file that maps COM42 to the wrench's link and keeps the archive.
 
 #include "tests/support/wrenchprocess.h"
 #include "filebytes.h"
@@ -29,11 +29,13 @@ public:
 
     QString filePath(const QString& name) const { return dir.filePath(name); }
     QString settingsFile() const { return dir.filePath(QStringLiteral("TolvoTool.ini")); }
-    // The settings file, CR LF as the tool writes it.
+    QString archiveFile() const { return dir.filePath(QStringLiteral("archive.sqlite")); }
+    // The settings file, CR LF as the tool writes it, with archive's lines
+    // as its "ARCHIVE" section.
     bool writeSettings(const QString& lines) const
     {
         QFile file(settingsFile());
-        QString text = lines;
+        QString text = lines + QStringLiteral("[ARCHIVE]\n") + archive;
         return file.open(QIODevice::WriteOnly) && file.write(text.replace(QLatin1String("\n"), QLatin1String("\r\n")).toUtf8()) >= 0;
     }
     // English unless setup names another language.
@@ -72,6 +74,8 @@ public:
 
     QTemporaryDir dir;
     testsupport::WrenchProcess wrench;
+    // Never the archive beside the programs, which every test would share.
+    QString archive = QStringLiteral("FILE=") + archiveFile() + QLatin1Char('\n');
 };
 
 } // namespace clitest

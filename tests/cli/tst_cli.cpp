@@ -6,6 +6,7 @@
 #include "history/historystats.h"
 #include "platform/pseudoterminal.h"
 #include "platform/serial.h"
+#include "tests/support/archiveserver.h"
 #include "tests/support/wrenchreports.h"
 #include "tools/historygenerator.h"
 
@@ -14,8 +15,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTranslator>
+
+#include <algorithm>
 
 using namespace clitest;
 
@@ -26,6 +30,36 @@ namespace {
 QStringList options(const char* text)
 {
     return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// The days of the records with a number, which the reports print and the
+// archive keeps.
+QList<QDate> measurementDays(QByteArrayView block)
+{
+    QList<QDate> days;
+    for (qsizetype i = 0; i < MeasurementRecord::countIn(block); ++i) {
+        const MeasurementRecord record = MeasurementRecord::at(block, i);
+        if (!record.isEmpty())
+            days.append(QDate(2000 + record.year, record.month, record.day));
+    }
+    return days;
+}
+
+// The line history prints on stderr for a readout of block by that wrench.
+QString archivedLine(QByteArrayView block, const ReportIdentity& identity, bool firstTime = true)
+{
+    if (identity.serialNumber.isEmpty())
+        return QStringLiteral("not archived: the wrench did not give its serial number\n");
+    const qsizetype records = measurementDays(block).size();
+    return QStringLiteral("archived: %1 records read, %2 new\n").arg(records).arg(firstTime ? records : 0);
+}
+
+// A text report's lines without the one of the report's time.
+QStringList reportLines(const QString& file)
+{
+    QStringList lines = QString::fromUtf8(fileBytes(file)).split(QLatin1Char('\n'));
+    lines.removeIf([](const QString& line) { return line.contains(QLatin1String("Report date:")); });
+    return lines;
 }
 
 QStringList entries(const QString& folder)
@@ -92,6 +126,10 @@ private slots:
     void fileFromTheWrenchGoesIntoDownloads_data();
     void fileFromTheWrenchGoesIntoDownloads();
     void wireTextOnATerminalIsEscaped();
+    void archiveKeepsEachMeasurementOnce();
+    void archiveTroublesLeaveTheReadout_data();
+    void archiveTroublesLeaveTheReadout();
+    void archiveOnTheServer();
 };
 
 void TestCli::identify_data()
@@ -198,10 +236,10 @@ void TestCli::historyFilesAreTheWindowsReports()
     const CliRun run = folder.run({QStringLiteral("history"), QStringLiteral("--timeout"), QStringLiteral("1000"),
                                    QStringLiteral("--port"), QStringLiteral("COM42"), QStringLiteral("--txt"), txt, QStringLiteral("--csv"), csv,
                                    QStringLiteral("--json"), QStringLiteral("--stats")});
-    QCOMPARE(run.err, QString()); // no bar: stderr is no terminal
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
+    QCOMPARE(run.err, archivedLine(block, identity)); // and no bar: stderr is no terminal
     QCOMPARE(run.exitCode, 0);
 
-    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
     QTranslator german;
     if (!setup.contains(QLatin1String("ENGLISH"))) {
         QVERIFY(german.load(QStringLiteral("TolvoTool_de"), qEnvironmentVariable("TOLVO_BIN_DIR")));
@@ -312,8 +350,19 @@ void TestCli::exitCodes_data()
                                             << options("--history-count 0") << 7 << "no data found";
     // A regular file where a folder would be: no user may write there.
     QTest::newRow("report path under a file")
-        << options("history --port {port} --csv {folder}/TolvoTool.ini/report.csv") << wrench << QStringList() << 6
-        << "cannot write";
+        << options("history --no-archive --port {port} --csv {folder}/TolvoTool.ini/report.csv") << wrench
+        << QStringList() << 6 << "cannot write";
+    QTest::newRow("archive count without a serial number")
+        << options("archive count --from 2024-01-01") << QString() << QStringList() << 2 << "needs --serial";
+    QTest::newRow("no such date") << options("archive export --serial TW2000123 --to 2024-02-30") << QString()
+                                  << QStringList() << 2 << "--to wants a date as YYYY-MM-DD";
+    QTest::newRow("unknown option") << options("archive list --serials") << QString() << QStringList() << 2
+                                    << "Unknown option 'serials'";
+    QTest::newRow("sync without a server") << options("archive sync") << QString() << QStringList() << 2
+                                           << "no archive server set";
+    QTest::newRow("nothing archived of the wrench")
+        << options("archive export --serial TW2000123 --csv {folder}/report.csv") << QString() << QStringList() << 7
+        << "no measurements of TW2000123 in";
 }
 
 void TestCli::exitCodes()
@@ -442,6 +491,171 @@ void TestCli::wireTextOnATerminalIsEscaped()
     QVERIFY(!shown.contains('\x1b'));
     QVERIFY(!shown.contains('\r'));
     QCOMPARE(shown.count('\n'), piped.out.count(QLatin1Char('\n')));
+}
+
+// What history read twice, list, count and export make of one wrench: its
+// measurements once, the reports of the readout again.
+void TestCli::archiveKeepsEachMeasurementOnce()
+{
+    CliFolder folder;
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
+    const QByteArray block = wrench::history::encode(wrench::history::generate(wrench::history::DefaultCount));
+    QList<QDate> days = measurementDays(block);
+    std::sort(days.begin(), days.end());
+    const QString txt = folder.filePath(QStringLiteral("history.txt"));
+    const QString csv = folder.filePath(QStringLiteral("history.csv"));
+    const QStringList history = options("history --timeout 1000 --port COM42");
+    const QString dfq = folder.filePath(QStringLiteral("history.dfq"));
+    const CliRun first = folder.runConnected(history + QStringList{QStringLiteral("--txt"), txt, QStringLiteral("--csv"),
+                                                                   csv, QStringLiteral("--aqdef"), dfq});
+    QCOMPARE(first.exitCode, 0);
+    QCOMPARE(first.err, archivedLine(block, testsupport::wrenchIdentity));
+    const CliRun second = folder.runConnected(history);
+    QCOMPARE(second.exitCode, 0);
+    QCOMPARE(second.err, archivedLine(block, testsupport::wrenchIdentity, false));
+
+    // Identity and order as read; the header counts the records exported,
+    // not the empty ones the wrench sent.
+    const QString exportedTxt = folder.filePath(QStringLiteral("export.txt"));
+    const QString exportedCsv = folder.filePath(QStringLiteral("export.csv"));
+    const QString exportedDfq = folder.filePath(QStringLiteral("export.dfq"));
+    const CliRun exported = folder.run(options("archive export --serial TW2000123") + QStringList{
+        QStringLiteral("--txt"), exportedTxt, QStringLiteral("--csv"), exportedCsv, QStringLiteral("--aqdef"),
+        exportedDfq});
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(exported.out + exported.err, QString());
+    QCOMPARE(fileBytes(exportedCsv), fileBytes(csv));
+    QVERIFY(fileBytes(dfq).contains("K0012/1 TW2000123\r\n"));
+    QCOMPARE(fileBytes(exportedDfq), fileBytes(dfq));
+    QStringList expectedLines = reportLines(txt);
+    const qsizetype totalLine = expectedLines.indexOf(
+        QRegularExpression(QStringLiteral(".*Total measurements: +%1").arg(MeasurementRecord::countIn(block))));
+    QVERIFY(totalLine > 0 && days.size() < MeasurementRecord::countIn(block));
+    expectedLines[totalLine].replace(QRegularExpression(QStringLiteral("\\d+$")), QString::number(days.size()));
+    QCOMPARE(reportLines(exportedTxt), expectedLines);
+
+    QCOMPARE(folder.run(options("archive list")).out,
+             QStringLiteral("TW2000123\tTOLVO TW-200\t%1\t%2\t%3\n")
+                 .arg(days.size())
+                 .arg(days.first().toString(Qt::ISODate), days.last().toString(Qt::ISODate)));
+    const auto inSpring = std::count_if(days.begin(), days.end(), [](const QDate& day) {
+        return day >= QDate(2024, 3, 1) && day <= QDate(2024, 5, 31);
+    });
+    QVERIFY(inSpring > 0);
+    QCOMPARE(folder.run(options("archive count --serial TW2000123 --from 2024-03-01 --to 2024-05-31")).out,
+             QStringLiteral("%1\n").arg(inSpring));
+}
+
+void TestCli::archiveTroublesLeaveTheReadout_data()
+{
+    QTest::addColumn<QString>("archive");          // "{folder}" is filled in
+    QTest::addColumn<QStringList>("wrenchOptions");
+    QTest::addColumn<QStringList>("historyOptions"); // after --port
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("errorLines"); // how the lines on stderr start
+    QTest::addColumn<QStringList>("then");       // the archive command run next
+    QTest::addColumn<int>("thenExitCode");
+    QTest::addColumn<QString>("thenOut");
+
+    const QByteArray block = wrench::history::encode(wrench::history::generate(wrench::history::DefaultCount));
+    const QString archived = archivedLine(block, testsupport::wrenchIdentity).trimmed();
+    const QString allCounted = QStringLiteral("%1\n").arg(measurementDays(block).size());
+    const QStringList report = options("--txt {folder}/report.txt");
+    const QStringList count = options("archive count --serial TW2000123");
+    // A regular file where its folder would be: no user may write there.
+    QTest::newRow("archive under a file")
+        << "FILE={folder}/TolvoTool.ini/archive.sqlite" << QStringList() << report << 0
+        << QStringList{QStringLiteral("not archived: ")} << count << 10 << QString();
+    QTest::newRow("no serial number")
+        << "FILE={folder}/archive.sqlite" << options("--silent-ids 135") << report << 0
+        << QStringList{QStringLiteral("not archived: the wrench did not give its serial number")}
+        << options("archive list") << 0 << QString();
+    QTest::newRow("off in the settings") << "ENABLED=0\nFILE={folder}/archive.sqlite" << QStringList() << report << 0
+                                         << QStringList() << count << 0 << "0\n";
+    QTest::newRow("off for the run") << "FILE={folder}/archive.sqlite" << QStringList()
+                                     << options("--no-archive --txt {folder}/report.txt") << 0 << QStringList()
+                                     << count << 0 << "0\n";
+    // Archived before the reports are written.
+    QTest::newRow("report that cannot be written")
+        << "FILE={folder}/archive.sqlite" << QStringList() << options("--txt {folder}/TolvoTool.ini/report.txt") << 6
+        << QStringList{archived, QStringLiteral("tolvo-cli: cannot write")} << count << 0 << allCounted;
+    QTest::newRow("server not there")
+        << "FILE={folder}/archive.sqlite\nSERVER_DRIVER=QPSQL\nSERVER_HOST={folder}\nSERVER_DATABASE=tolvo"
+        << QStringList() << report << 0
+        << QStringList{archived, QStringLiteral("server push failed, will retry: ")} << options("archive sync") << 8
+        << QString();
+}
+
+// A readout that the archive cannot take, or should not: the reports come
+// all the same, and the exit status is the readout's.
+void TestCli::archiveTroublesLeaveTheReadout()
+{
+    QFETCH(QString, archive);
+    QFETCH(QStringList, wrenchOptions);
+    QFETCH(QStringList, historyOptions);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, errorLines);
+    QFETCH(QStringList, then);
+    QFETCH(int, thenExitCode);
+    QFETCH(QString, thenOut);
+    CliFolder folder;
+    folder.archive = archive.replace(QStringLiteral("{folder}"), folder.dir.path()) + QLatin1Char('\n');
+    historyOptions.replaceInStrings(QStringLiteral("{folder}"), folder.dir.path());
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady(wrenchOptions), qPrintable(folder.wrench.error));
+
+    const CliRun run = folder.runConnected(options("history --timeout 1000 --port COM42") + historyOptions);
+    QCOMPARE(run.exitCode, exitCode);
+    QStringList lines = run.err.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines.size(), errorLines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        QVERIFY2(lines[i].startsWith(errorLines[i]), qPrintable(run.err));
+    const QString report = folder.filePath(QStringLiteral("report.txt"));
+    QCOMPARE(fileBytes(report).contains("TOLVO TW-200"), exitCode == 0);
+
+    const CliRun next = folder.run(then);
+    QCOMPARE(next.exitCode, thenExitCode);
+    QCOMPARE(next.out, thenOut);
+    QCOMPARE(next.err.isEmpty(), thenExitCode == 0);
+}
+
+// The server as the plant's archive: what history pushed, the archive
+// commands read back from it as from the local file.
+void TestCli::archiveOnTheServer()
+{
+    const ServerSettings server = testsupport::freshServerDatabase(QStringLiteral("tolvo_cli_archive"));
+    QVERIFY(server.isConfigured());
+    CliFolder folder;
+    folder.archive += QStringLiteral("SERVER_DRIVER=%1\nSERVER_HOST=%2\nSERVER_PORT=%3\n"
+                                     "SERVER_DATABASE=%4\nSERVER_USER=%5\n")
+                          .arg(server.driver, server.host)
+                          .arg(server.port)
+                          .arg(server.database, server.user);
+    QVERIFY(folder.mapWrench());
+    QVERIFY2(folder.wrench.startReady(), qPrintable(folder.wrench.error));
+    const QByteArray block = wrench::history::encode(wrench::history::generate(wrench::history::DefaultCount));
+
+    const CliRun history = folder.runConnected(options("history --timeout 1000 --port COM42"));
+    QCOMPARE(history.exitCode, 0);
+    QCOMPARE(history.err, archivedLine(block, testsupport::wrenchIdentity));
+    for (const char* command : {"archive list", "archive count --serial TW2000123 --from 2024-03-01",
+                                "archive export --serial TW2000123 --csv {folder}/out.csv --json"}) {
+        QStringList arguments = options(command);
+        arguments.replaceInStrings(QStringLiteral("{folder}"), folder.dir.path());
+        const CliRun local = folder.run(arguments);
+        const QByteArray localCsv = fileBytes(folder.filePath(QStringLiteral("out.csv")));
+        const CliRun onServer = folder.run(arguments + QStringList{QStringLiteral("--server")});
+        QCOMPARE(onServer.exitCode, 0);
+        QCOMPARE(onServer.err, QString());
+        QVERIFY(!onServer.out.isEmpty());
+        QCOMPARE(onServer.out, local.out);
+        QCOMPARE(fileBytes(folder.filePath(QStringLiteral("out.csv"))), localCsv);
+    }
+    const CliRun sync = folder.run(options("archive sync"));
+    QCOMPARE(sync.exitCode, 0);
+    QCOMPARE(sync.out, QStringLiteral("pushed 0 readouts, 0 new measurements\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

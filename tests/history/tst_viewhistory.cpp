@@ -65,6 +65,8 @@ private slots:
     void logo();
     void germanTexts();
     void chartOfReadout();
+    void archiveLine_data();
+    void archiveLine();
 
 private:
     QString text() const { return part<ReportView>(*m_view, "textEditHistory")->toPlainText(); }
@@ -445,6 +447,48 @@ void TestViewHistory::chartOfReadout()
     QCOMPARE(pointCount("okPoints") + pointCount("notOkPoints") + pointCount("notEvaluatedPoints")
                  + pointCount("outsidePoints"),
              0);
+}
+
+// Only a readout with records goes to the archive; the page shows the
+// window's answer under the report until the report goes.
+void TestViewHistory::archiveLine_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("answer");
+
+    QTest::newRow("archived") << 12 << QStringLiteral("Archived: 11 new of 11 measurements.");
+    QTest::newRow("archive off") << 12 << QString();
+    QTest::newRow("no records") << 0 << QStringLiteral("never asked");
+}
+
+void TestViewHistory::archiveLine()
+{
+    QFETCH(int, records);
+    QFETCH(QString, answer);
+
+    auto* line = part<QLabel>(*m_view, "labelArchive");
+    QVERIFY(!line->isVisibleTo(m_view.get()));
+    m_host->archiveText = answer;
+    const QByteArray block = wrench::history::encode(wrench::history::generate(records));
+    m_view->slotReadHistory();
+    m_view->onHistoryData(block.constData(), static_cast<int>(block.size()));
+
+    const bool asked = records > 0;
+    QCOMPARE(m_host->archived.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(m_host->archived[0].first, m_host->serialNumber());
+        QCOMPARE(m_host->archived[0].second, block);
+    }
+    const bool shown = asked && !answer.isEmpty();
+    QCOMPARE(line->isVisibleTo(m_view.get()), shown);
+    if (shown)
+        QCOMPARE(line->text(), answer);
+    m_view->clearReports();
+    QVERIFY(!line->isVisibleTo(m_view.get()));
+
+    // The archive is the window's to open.
+    QTest::mouseClick(part<QPushButton>(*m_view, "pushButtonArchive"), Qt::LeftButton);
+    QCOMPARE(m_host->archiveOpened, 1);
 }
 
 QTEST_MAIN(TestViewHistory)

@@ -3,10 +3,13 @@
 // The main window as the device views see it: connected to a full-version
 // wrench, recording what the views ask of it.
 #include "history/historyhost.h"
+#include "history/historyreports.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
+
+#include <utility>
 
 struct SentWrite {
     int id;
@@ -45,6 +48,7 @@ public:
     QString hardwareVersion() const override { return QStringLiteral("HW 3.1"); }
     QString serialNumber() const override { return QStringLiteral("TW2000123"); }
     QChar historyDecimalSeparator() const override { return u'.'; }
+    StatsThresholds statsThresholds() const override { return {}; }
     bool requestRecords(int number) override
     {
         recordRequests.append(number);
@@ -52,6 +56,12 @@ public:
     }
     QString historyPath() const override { return QString(); }
     void setHistoryPath(const QString&) override {}
+    QString archiveReadout(const ReportSettings& settings, QByteArrayView block) override
+    {
+        archived.append({settings.identity.serialNumber, block.toByteArray()});
+        return archiveText;
+    }
+    void openArchive() override { ++archiveOpened; }
 
     int kind = 2;
     bool identified = true;
@@ -65,4 +75,8 @@ public:
     QString xmlPath;
     QStringList errors;
     int historyModeSet = -1;
+    // The serial number and records of each readout handed to the archive.
+    QList<std::pair<QString, QByteArray>> archived;
+    QString archiveText;
+    int archiveOpened = 0;
 };
