@@ -131,4 +131,15 @@ QString downloadFolder(const QString& startPath)
     return writableFolder(startPath) + QLatin1String("downloads") + QDir::separator();
 }
 
+QString archiveFile(const QString& startPath)
+{
+    const QString settingsFolder = writableFolder(startPath);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const bool besidePrograms = settingsFolder == programDirectory(startPath);
+    const QString folder = besidePrograms || data.isEmpty()
+                               ? settingsFolder
+                               : QDir::toNativeSeparators(data + QLatin1String("/TolvoTool/"));
+    return folder + QLatin1String("archive.sqlite");
+}
+
 } // namespace paths

@@ -72,5 +72,9 @@ QString writableFolder(const QString& startPath);
 // wrench sends, for the window and tolvo-cli alike, apart from the tool's own
 // files and never beside the programs.
 QString downloadFolder(const QString& startPath);
+// "archive.sqlite" beside the settings file while that is beside the
+// programs; otherwise in the user's data folder ("~/.local/share/TolvoTool"),
+// where data that must not be lost belongs.
+QString archiveFile(const QString& startPath);
 
 } // namespace paths

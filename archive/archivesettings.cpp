@@ -16,7 +16,7 @@ ArchiveSettings ArchiveSettings::read(QorbInifile& settings, const QString& star
     archive.enabled = settings.readInt(section, QStringLiteral("ENABLED"), 1, false) != 0;
     archive.file = text("FILE");
     if (archive.file.isEmpty())
-        archive.file = paths::writableFolder(startPath) + QStringLiteral("archive.sqlite");
+        archive.file = paths::archiveFile(startPath);
     archive.server.driver = text("SERVER_DRIVER");
     archive.server.host = text("SERVER_HOST");
     archive.server.port = settings.readInt(section, QStringLiteral("SERVER_PORT"), 0, false);

@@ -23,7 +23,7 @@ struct ArchiveSettings {
     QString file; // the local SQLite archive
     ServerSettings server;
 
-    // Missing keys take their defaults; the file defaults to "archive.sqlite"
-    // in the tool's writable folder for startPath. Nothing is written.
+    // Missing keys take their defaults; the file defaults to
+    // paths::archiveFile(startPath). Nothing is written.
     static ArchiveSettings read(QorbInifile& settings, const QString& startPath);
 };

@@ -291,7 +291,7 @@ void ArchiveWindow::showSelection()
     m_chart->setEnabled(!m_selection.block.isEmpty());
     showCount();
     if (m_chartWindow)
-        ViewHistory::showInChart(*m_chartWindow, m_host, m_selection.block, m_selection.identity.serialNumber);
+        ViewHistory::showInChart(*m_chartWindow, m_host, m_selection.block, m_selection.identity);
 }
 
 void ArchiveWindow::clearSelection()
@@ -304,7 +304,7 @@ void ArchiveWindow::clearSelection()
     m_chart->setEnabled(false);
     showCount();
     if (m_chartWindow)
-        ViewHistory::showInChart(*m_chartWindow, m_host, {}, QString());
+        ViewHistory::showInChart(*m_chartWindow, m_host, {}, {});
 }
 
 void ArchiveWindow::showCount()
@@ -357,7 +357,7 @@ void ArchiveWindow::slotShowChart()
         return;
     if (!m_chartWindow) {
         m_chartWindow = new ChartWindow(this); // this window owns it
-        ViewHistory::showInChart(*m_chartWindow, m_host, m_selection.block, m_selection.identity.serialNumber);
+        ViewHistory::showInChart(*m_chartWindow, m_host, m_selection.block, m_selection.identity);
     }
     m_chartWindow->show();
     m_chartWindow->raise();

@@ -79,7 +79,8 @@ QString selectionText(const MeasurementFilter& selection)
     return text;
 }
 
-// The reports as history writes them, of the wrench as it was last seen.
+// The reports, or the capability report, as history writes them, of the
+// wrench as it was last seen.
 ExitCode exportReports(ArchiveStore& store, const CliArguments& arguments, const CliSettings& settings,
                        bool terminal, QString& out, QString& error)
 {
@@ -161,6 +162,7 @@ ExitCode run(const CliArguments& arguments, const CliSettings& settings, bool te
     case CliArguments::ArchiveCommand::Count:
         return count(*store, arguments.selection, arguments.server, out, error);
     case CliArguments::ArchiveCommand::Export:
+    case CliArguments::ArchiveCommand::Report:
         return exportReports(*store, arguments, settings, terminal, out, error);
     case CliArguments::ArchiveCommand::Sync:
         break;

@@ -17,7 +17,7 @@ namespace archivecommands {
 // written all the same.
 QString archiveReadout(const CliSession::Result& result, const CliArguments& arguments, const CliSettings& settings);
 
-// archive list, count, export and sync. Ok, or the code and one line saying
+// archive list, count, export, report and sync. Ok, or the code and one line saying
 // why.
 ExitCode run(const CliArguments& arguments, const CliSettings& settings, bool terminal, QString& out,
              QString& error);

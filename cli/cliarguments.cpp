@@ -23,8 +23,8 @@ same settings file as TolvoTool, and reads the readout archive.
 Commands:
   ports                 the COM names present and the device path each maps to
   identify --port P     the wrench's identification and identity parameters
-  history --port P [--txt FILE] [--csv FILE] [--aqdef FILE] [--json] [--stats]
-          [--no-archive]
+  history --port P [--txt FILE] [--csv FILE] [--aqdef FILE] [--pdf FILE] [--json]
+          [--stats] [--no-archive]
                         reads the stored history as the window's Read does and
                         writes the reports as its Save does; without an output
                         option the text report goes to stdout. The records go
@@ -43,6 +43,9 @@ Commands:
                         the reports of the wrench's archived measurements, as
                         history writes them; without an output option the text
                         report goes to stdout
+  archive report --serial S [--from D] [--to D] --pdf FILE [--server]
+                        the capability report of the wrench's archived
+                        measurements, as history --pdf writes it
   archive sync          pushes to the archive server what it lacks
 
 P is a COM name (mapped in the settings file's "PORTS" section, e.g.
@@ -51,8 +54,8 @@ is a terminal; errors go to stderr in one line. Diagnostics are off unless
 QT_LOGGING_RULES turns them on (e.g. "tolvo.*=true").
 
 The archive is set in the settings file's "ARCHIVE" section: ENABLED (0: history
-archives nothing), FILE (default: archive.sqlite beside TolvoTool's own settings
-file), and for a plant's server SERVER_DRIVER (QPSQL), SERVER_HOST (a host or
+archives nothing), FILE (default: archive.sqlite beside a settings file that
+is beside the programs, else in ~/.local/share/TolvoTool), and for a plant's server SERVER_DRIVER (QPSQL), SERVER_HOST (a host or
 the folder of a Unix socket), SERVER_PORT, SERVER_DATABASE, SERVER_USER and
 SERVER_OPTIONS. The server's password comes from PGPASSWORD or ~/.pgpass, never
 from the settings file.
@@ -66,6 +69,9 @@ Options:
   --csv FILE            history, archive export: the CSV report
   --aqdef FILE          history, archive export: the values for quality systems
                         (AQDEF transfer format, .dfq)
+  --pdf FILE            history, archive report: the capability report (wrench,
+                        period, run chart, histogram, the figures of --stats
+                        and the verdict) as a PDF; drawn without a display
   --json                history, archive export: the records as JSON on stdout
   --stats               history: the statistics of the readout on stdout, the
                         figures of the chart window (count, OK/NOK, mean,
@@ -100,6 +106,7 @@ constexpr ArchiveCommandName archiveCommands[] = {
     {"list", CliArguments::ArchiveCommand::List},
     {"count", CliArguments::ArchiveCommand::Count},
     {"export", CliArguments::ArchiveCommand::Export},
+    {"report", CliArguments::ArchiveCommand::Report},
     {"sync", CliArguments::ArchiveCommand::Sync},
 };
 
@@ -128,6 +135,7 @@ struct Options {
     QCommandLineOption txt{QStringLiteral("txt"), QString(), QStringLiteral("FILE")};
     QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("FILE")};
     QCommandLineOption aqdef{QStringLiteral("aqdef"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption pdf{QStringLiteral("pdf"), QString(), QStringLiteral("FILE")};
     QCommandLineOption json{QStringLiteral("json"), QString()};
     QCommandLineOption stats{QStringLiteral("stats"), QString()};
     QCommandLineOption noArchive{QStringLiteral("no-archive"), QString()};
@@ -138,7 +146,7 @@ struct Options {
 
     QList<QCommandLineOption> all() const
     {
-        return {help, port, settings, timeout, txt, csv, aqdef, json, stats, noArchive, server, serial, from, to};
+        return {help, port, settings, timeout, txt, csv, aqdef, pdf, json, stats, noArchive, server, serial, from, to};
     }
 };
 
@@ -178,7 +186,8 @@ bool isArchive(const CliArguments& arguments, std::initializer_list<CliArguments
 
 bool isSelecting(const CliArguments& arguments)
 {
-    return isArchive(arguments, {CliArguments::ArchiveCommand::Count, CliArguments::ArchiveCommand::Export});
+    return isArchive(arguments, {CliArguments::ArchiveCommand::Count, CliArguments::ArchiveCommand::Export,
+                                 CliArguments::ArchiveCommand::Report});
 }
 
 // The reason for an option the command does not take; empty when all fit.
@@ -195,15 +204,19 @@ QString misplacedOption(const CliArguments& arguments, const QCommandLineParser&
                          || parser.isSet(options.json);
     if (reports && command != Command::History && !isArchive(arguments, {ArchiveCommand::Export}))
         return QStringLiteral("--txt, --csv, --aqdef and --json belong to history and archive export");
+    if (parser.isSet(options.pdf) && command != Command::History && !isArchive(arguments, {ArchiveCommand::Report}))
+        return QStringLiteral("--pdf belongs to history and archive report");
+    if (isArchive(arguments, {ArchiveCommand::Report}) && !parser.isSet(options.pdf))
+        return QStringLiteral("archive report needs --pdf");
     if (command != Command::History && (parser.isSet(options.stats) || parser.isSet(options.noArchive)))
         return QStringLiteral("--stats and --no-archive belong to history");
-    const bool readsArchive =
-        isArchive(arguments, {ArchiveCommand::List, ArchiveCommand::Count, ArchiveCommand::Export});
+    const bool readsArchive = isArchive(
+        arguments, {ArchiveCommand::List, ArchiveCommand::Count, ArchiveCommand::Export, ArchiveCommand::Report});
     if (parser.isSet(options.server) && !readsArchive)
-        return QStringLiteral("--server belongs to archive list, count and export");
+        return QStringLiteral("--server belongs to archive list, count, export and report");
     const bool selection = parser.isSet(options.serial) || parser.isSet(options.from) || parser.isSet(options.to);
     if (selection && !isSelecting(arguments))
-        return QStringLiteral("--serial, --from and --to belong to archive count and export");
+        return QStringLiteral("--serial, --from and --to belong to archive count, export and report");
     return QString();
 }
 
@@ -233,6 +246,7 @@ bool CliArguments::parse(const QStringList& arguments, QString& error)
     txtFile = parser.value(options.txt);
     csvFile = parser.value(options.csv);
     aqdefFile = parser.value(options.aqdef);
+    pdfFile = parser.value(options.pdf);
     json = parser.isSet(options.json);
     stats = parser.isSet(options.stats);
     archive = !parser.isSet(options.noArchive);
@@ -263,7 +277,7 @@ bool CliArguments::parseCommand(const QStringList& positional, QString& error)
         const ArchiveCommandName* archiveFound =
             positional.size() == 2 ? named(archiveCommands, positional[1]) : nullptr;
         if (archiveFound == nullptr) {
-            error = QStringLiteral("archive takes one of list, count, export, sync");
+            error = QStringLiteral("archive takes one of list, count, export, report, sync");
             return false;
         }
         archiveCommand = archiveFound->command;

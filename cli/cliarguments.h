@@ -9,7 +9,7 @@
 // tolvo-cli's command line: a command, its arguments and the options.
 struct CliArguments {
     enum class Command { Help, Ports, Identify, History, Get, Set, Archive };
-    enum class ArchiveCommand { List, Count, Export, Sync };
+    enum class ArchiveCommand { List, Count, Export, Report, Sync };
 
     Command command = Command::Help;
     ArchiveCommand archiveCommand = ArchiveCommand::List;
@@ -21,11 +21,12 @@ struct CliArguments {
     QString txtFile;
     QString csvFile;
     QString aqdefFile;
+    QString pdfFile;
     bool json = false;
     bool stats = false;
     // History: into the local archive unless the settings say no.
     bool archive = true;
-    // Archive list, count, export: the settings' server, not the local file.
+    // Archive list, count, export, report: the settings' server, not the local file.
     bool server = false;
     MeasurementFilter selection;
 

@@ -2,6 +2,7 @@
 
 #include "cli/historyoutput.h"
 #include "history/aqdefexport.h"
+#include "history/capabilityreport.h"
 #include "history/historysave.h"
 #include "history/historystats.h"
 #include "protocol/toolconversation.h"
@@ -76,7 +77,8 @@ ExitCode writeReports(QByteArrayView block, ReportSettings reportSettings, const
                       const CliArguments& arguments, bool terminal, QString& out, QString& error)
 {
     const bool reportToOut = arguments.txtFile.isEmpty() && arguments.csvFile.isEmpty()
-                             && arguments.aqdefFile.isEmpty() && !arguments.json && !arguments.stats;
+                             && arguments.aqdefFile.isEmpty() && arguments.pdfFile.isEmpty() && !arguments.json
+                             && !arguments.stats;
     // Files and pipes get the report byte for byte as the window saves it.
     if (terminal && reportToOut)
         reportSettings.identity = escapedIdentity(reportSettings.identity);
@@ -96,6 +98,14 @@ ExitCode writeReports(QByteArrayView block, ReportSettings reportSettings, const
     if (!arguments.aqdefFile.isEmpty()
         && !historysave::writeFile(arguments.aqdefFile, aqdefFile(block, reportSettings.identity), {}, why)) {
         error = QStringLiteral("cannot write %1: %2").arg(arguments.aqdefFile, why);
+        return ExitCode::WriteError;
+    }
+    if (!arguments.pdfFile.isEmpty()
+        && !writeCapabilityPdf(arguments.pdfFile,
+                               CapabilityReport::of(block.toByteArray(), reportSettings.identity,
+                                                    reportSettings.decimalSeparator, thresholds),
+                               why)) {
+        error = QStringLiteral("cannot write %1: %2").arg(arguments.pdfFile, why);
         return ExitCode::WriteError;
     }
     if (arguments.json)

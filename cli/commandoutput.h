@@ -26,8 +26,9 @@ QString portsText();
 QString identifyText(const CliSession::Result& result);
 
 // The reports of a block of records (written as the window's Save writes
-// them), the AQDEF file, the records as JSON, the statistics as the chart
-// window shows them against thresholds;
+// them), the AQDEF file, the capability report as a PDF (which takes a
+// QGuiApplication), the records as JSON, the statistics as the chart window
+// shows them against thresholds;
 // the text report to out when nothing else is asked for, with the wrench's
 // texts in it escaped when out goes to a terminal. Ok, or the code and one
 // line saying why.

@@ -11,9 +11,12 @@
 #include "platform/terminal.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -39,6 +42,29 @@ int finish(const QString& out, bool terminal, ExitCode code, const QString& erro
     if (!error.isEmpty())
         return failWith(code, error);
     return exitStatus(code);
+}
+
+// A PDF is painted, which takes the GUI application.
+bool wantsPdf(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
+{
+    if (!wantsPdf(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // Workshop scripts run without a display, nor a desktop session whose
+    // absence the platform would complain of on stderr; main sets the rules
+    // anew, and QT_LOGGING_RULES still turns them on.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 CliSession::Result runSession(const CliArguments& arguments, const CliSettings& settings, int portNumber)
@@ -67,7 +93,7 @@ CliSession::Result runSession(const CliArguments& arguments, const CliSettings& 
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tolvo-cli"));
     // stderr is for the one line that says why a run failed: a damaged frame
     // sent again is no failure. QT_LOGGING_RULES still turns diagnostics on.

@@ -1,5 +1,6 @@
 #include "history/chartwindow.h"
 
+#include "history/capabilityreport.h"
 #include "history/histogramchart.h"
 #include "history/historysave.h"
 #include "ui/styletemplate.h"
@@ -58,6 +59,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     , m_formula(new QLabel(this))
     , m_saveChart(new QPushButton(this))
     , m_saveStatistics(new QPushButton(this))
+    , m_savePdf(new QPushButton(this))
     , m_askSaveName(fileDialogAsker(this))
 {
     setObjectName(QStringLiteral("ChartWindow"));
@@ -83,7 +85,9 @@ ChartWindow::ChartWindow(QWidget* parent)
     m_saveChart->setObjectName(QStringLiteral("saveChart"));
     m_saveStatistics->setObjectName(QStringLiteral("saveStatistics"));
     connect(m_saveChart, &QPushButton::clicked, this, &ChartWindow::slotSaveChart);
+    m_savePdf->setObjectName(QStringLiteral("savePdf"));
     connect(m_saveStatistics, &QPushButton::clicked, this, &ChartWindow::slotSaveStatistics);
+    connect(m_savePdf, &QPushButton::clicked, this, &ChartWindow::slotSavePdf);
 
     auto* side = new QVBoxLayout;
     side->addLayout(m_figureGrid);
@@ -91,6 +95,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     side->addStretch(1);
     side->addWidget(m_saveChart);
     side->addWidget(m_saveStatistics);
+    side->addWidget(m_savePdf);
     auto* sideWidget = new QWidget(this);
     sideWidget->setLayout(side);
     sideWidget->setFixedWidth(340);
@@ -106,8 +111,10 @@ ChartWindow::ChartWindow(QWidget* parent)
 }
 
 void ChartWindow::showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName,
-                              const StatsThresholds& thresholds)
+                              const StatsThresholds& thresholds, const ReportIdentity& identity)
 {
+    m_block = block;
+    m_identity = identity;
     m_decimalSeparator = decimalSeparator;
     m_thresholds = thresholds;
     m_proposedName = proposedName;
@@ -196,6 +203,7 @@ void ChartWindow::retranslate()
     m_formula->setText(statsFormulaText());
     m_saveChart->setText(tr("Save Chart as PNG..."));
     m_saveStatistics->setText(tr("Save Statistics as CSV..."));
+    m_savePdf->setText(tr("Save Report as PDF..."));
     showFigures();
 }
 
@@ -268,6 +276,17 @@ void ChartWindow::slotSaveStatistics()
         return;
     QString error;
     if (!historysave::writeReport(fileName, csv, error))
+        showWriteError(fileName, error);
+}
+
+void ChartWindow::slotSavePdf()
+{
+    const CapabilityReport report = CapabilityReport::of(m_block, m_identity, m_decimalSeparator, m_thresholds);
+    const QString fileName = askFileName(tr("Save Report"), QStringLiteral(".pdf"), tr("PDF Files (*.pdf)"));
+    if (fileName.isEmpty())
+        return;
+    QString error;
+    if (!writeCapabilityPdf(fileName, report, error))
         showWriteError(fileName, error);
 }
 

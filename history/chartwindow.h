@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/historyreports.h"
 #include "history/historystats.h"
 #include "history/savenameasker.h"
 
@@ -20,7 +21,8 @@ class QValueAxis;
 // The measured values of a readout as points in record order, the limits
 // and target of the statistics' sample as lines, the sample's histogram, and
 // beside them the figures of the statistics with the verdict against the
-// thresholds. Both charts are saved as one PNG, the figures as CSV.
+// thresholds. Both charts are saved as one PNG, the figures as CSV, all of
+// it with the wrench's identity as a PDF report.
 class ChartWindow : public QWidget
 {
     Q_OBJECT
@@ -28,9 +30,10 @@ class ChartWindow : public QWidget
 public:
     explicit ChartWindow(QWidget* parent);
 
-    // proposedName: the file name to propose, without a suffix.
+    // proposedName: the file name to propose, without a suffix; identity:
+    // the wrench the PDF report names.
     void showRecords(const QByteArray& block, QChar decimalSeparator, const QString& proposedName,
-                     const StatsThresholds& thresholds = {});
+                     const StatsThresholds& thresholds = {}, const ReportIdentity& identity = {});
     const HistoryStats& stats() const { return m_stats; }
 
     // The save dialog; QFileDialog unless replaced.
@@ -39,6 +42,7 @@ public:
 public slots:
     void slotSaveChart();
     void slotSaveStatistics();
+    void slotSavePdf();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -71,7 +75,10 @@ private:
     QLabel* m_formula;
     QPushButton* m_saveChart;
     QPushButton* m_saveStatistics;
+    QPushButton* m_savePdf;
 
+    QByteArray m_block;
+    ReportIdentity m_identity;
     HistoryStats m_stats;
     StatsThresholds m_thresholds;
     QChar m_decimalSeparator = u',';

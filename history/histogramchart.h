@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/histogram.h"
+
 #include <QChartView>
 #include <QList>
 
@@ -8,17 +10,6 @@ class QBarSeries;
 class QBarSet;
 class QLineSeries;
 class QValueAxis;
-
-// Equal bins from the smallest to the largest value, the largest in the last
-// bin; as many bins as the square root of the count of values, held to 5..40,
-// so that a few outliers stretching the range still leave a shape. Equal
-// values make one bin of width 1 around them.
-struct Histogram {
-    double start = 0.0;
-    double width = 1.0;
-    QList<int> counts;
-};
-Histogram histogramOf(const QList<double>& values);
 
 // A limit or the target as a line, drawn alike in both charts; the chart
 // owns the series once it is added.

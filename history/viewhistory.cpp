@@ -227,7 +227,7 @@ void ViewHistory::onHistoryData(const char* block, int length)
         // Kept first, before anything else can go wrong with the readout.
         const QString archived = m_historyHost->archiveReadout(settings, records);
         m_reports = buildReports(records, settings, QDateTime::currentDateTime());
-        updateChart(records);
+        updateChart(records, settings.identity);
         showText(m_reports.text);
         showArchiveResult(archived);
     }
@@ -323,7 +323,7 @@ void ViewHistory::showMessageText(const QString& message)
 
 void ViewHistory::clearReports()
 {
-    updateChart({});
+    updateChart({}, {});
     m_reports = HistoryReports();
     m_form->textEditHistory->clear();
     showArchiveResult(QString());
@@ -370,9 +370,10 @@ void ViewHistory::saveReports(QWidget* parent, HistoryHost& host, const SaveName
     host.setHistoryPath(historysave::folderOf(fileName));
 }
 
-void ViewHistory::updateChart(QByteArrayView block)
+void ViewHistory::updateChart(QByteArrayView block, const ReportIdentity& identity)
 {
     m_records = block.toByteArray();
+    m_recordsIdentity = identity;
     m_form->pushButtonChart->setEnabled(!m_records.isEmpty());
     if (m_chartWindow)
         showRecordsInChart();
@@ -380,16 +381,16 @@ void ViewHistory::updateChart(QByteArrayView block)
 
 void ViewHistory::showRecordsInChart()
 {
-    showInChart(*m_chartWindow, *m_historyHost, m_records, m_historyHost->serialNumber());
+    showInChart(*m_chartWindow, *m_historyHost, m_records, m_recordsIdentity);
 }
 
 void ViewHistory::showInChart(ChartWindow& chart, const HistoryHost& host, const QByteArray& records,
-                              const QString& serialNumber)
+                              const ReportIdentity& identity)
 {
     chart.showRecords(records, host.historyDecimalSeparator(),
-                      historysave::proposedFileName(host.historyPath(), tr("Chart"), serialNumber,
+                      historysave::proposedFileName(host.historyPath(), tr("Chart"), identity.serialNumber,
                                                     QDateTime::currentDateTime()),
-                      host.statsThresholds());
+                      host.statsThresholds(), identity);
 }
 
 void ViewHistory::slotShowChart()

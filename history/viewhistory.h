@@ -73,9 +73,10 @@ public:
     // done one makes its folder the host's save folder.
     static void saveReports(QWidget* parent, HistoryHost& host, const SaveNameAsker& askName,
                             const HistoryReports& reports, const QString& serialNumber);
-    // records in chart, whose saves propose names in the host's save folder.
+    // records of the wrench identity in chart, whose saves propose names in
+    // the host's save folder.
     static void showInChart(ChartWindow& chart, const HistoryHost& host, const QByteArray& records,
-                            const QString& serialNumber);
+                            const ReportIdentity& identity);
     // The look of the report, given again before every message and report.
     static const QString& reportStyleSheet();
 
@@ -98,7 +99,7 @@ private:
     void setIdleButtons();
     void setPageShown(bool shown);
     // The chart shows the records of the report there is, if any.
-    void updateChart(QByteArrayView block);
+    void updateChart(QByteArrayView block, const ReportIdentity& identity);
     void showRecordsInChart();
     void showArchiveResult(const QString& text);
 
@@ -119,5 +120,7 @@ private:
     bool m_portClosed = false;
     // The records behind the reports, for the chart.
     QByteArray m_records;
+    // The wrench that gave them, for the chart's PDF after it has gone.
+    ReportIdentity m_recordsIdentity;
     QPointer<ChartWindow> m_chartWindow;
 };

@@ -79,6 +79,139 @@
         <source>Measurements shown: %1</source>
         <translation>Angezeigte Messungen: %1</translation>
     </message>
+    <message>
+        <source>AQDEF…</source>
+        <translation>AQDEF…</translation>
+    </message>
+    <message>
+        <source>Values</source>
+        <translation>Werte</translation>
+    </message>
+    <message>
+        <source>Save for the Quality System</source>
+        <translation>Für das Qualitätssystem speichern</translation>
+    </message>
+    <message>
+        <source>AQDEF Files (*.dfq)</source>
+        <translation>AQDEF-Dateien (*.dfq)</translation>
+    </message>
+    <message>
+        <source>AQDEF File</source>
+        <translation>AQDEF-Datei</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1:
+%2.</source>
+        <translation>Datei %1 kann nicht geschrieben werden:
+%2.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CapabilityReport</name>
+    <message>
+        <source>LSL</source>
+        <translation>UGW</translation>
+    </message>
+    <message>
+        <source>USL</source>
+        <translation>OGW</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Winkel</translation>
+    </message>
+    <message>
+        <source>Torque</source>
+        <translation>Drehmoment</translation>
+    </message>
+    <message>
+        <source>Measurement</source>
+        <translation>Messung</translation>
+    </message>
+    <message>
+        <source>Other unit or limits</source>
+        <translation>Andere Einheit oder Grenzen</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Anzahl</translation>
+    </message>
+    <message>
+        <source>Normal distribution</source>
+        <translation>Normalverteilung</translation>
+    </message>
+    <message>
+        <source>TolvoTool %1, report of %2</source>
+        <translation>TolvoTool %1, Bericht vom %2</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <source>Capability report</source>
+        <translation>Fähigkeitsbericht</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>Hardware version</source>
+        <translation>Hardware-Version</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Zeitraum</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>Sample</source>
+        <translation>Stichprobe</translation>
+    </message>
+    <message>
+        <source>%1 of %2 measurements in the statistics, %3 excluded (other unit or limits)</source>
+        <translation>%1 von %2 Messungen in der Statistik, %3 ausgeschlossen (andere Einheit oder Grenzen)</translation>
+    </message>
+    <message>
+        <source>Measured values in record order</source>
+        <translation>Messwerte in gespeicherter Reihenfolge</translation>
+    </message>
+    <message>
+        <source>Histogram of the values in the statistics</source>
+        <translation>Histogramm der Werte in der Statistik</translation>
+    </message>
+    <message>
+        <source>Figures</source>
+        <translation>Kennzahlen</translation>
+    </message>
+    <message>
+        <source>How the figures are computed</source>
+        <translation>So werden die Kennzahlen berechnet</translation>
+    </message>
+    <message>
+        <source>Capable when Cm and Cmk, as shown with three decimals, reach the required values and the statistics hold at least the required number of values.</source>
+        <translation>Fähig, wenn Cm und Cmk, mit drei Nachkommastellen gezeigt, die geforderten Werte erreichen und die Statistik mindestens die geforderte Anzahl Werte enthält.</translation>
+    </message>
+    <message>
+        <source>the PDF could not be started</source>
+        <translation>das PDF konnte nicht begonnen werden</translation>
+    </message>
 </context>
 <context>
     <name>ChartWindow</name>
@@ -151,6 +284,18 @@
     <message>
         <source>the picture could not be encoded</source>
         <translation>das Bild konnte nicht kodiert werden</translation>
+    </message>
+    <message>
+        <source>Save Report as PDF...</source>
+        <translation>Bericht als PDF speichern...</translation>
+    </message>
+    <message>
+        <source>Save Report</source>
+        <translation>Bericht speichern</translation>
+    </message>
+    <message>
+        <source>PDF Files (*.pdf)</source>
+        <translation>PDF-Dateien (*.pdf)</translation>
     </message>
 </context>
 <context>

@@ -11,7 +11,7 @@ build_pkgs=(cmake ninja-build g++ qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6
 # appstream: the installed tree's desktop entry and metainfo; postgresql and
 # Qt's driver for it: the archive server of the tests (scripts/pgserver.sh).
 test_pkgs=(python3 fonts-dejavu-core clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
-    dpkg-dev file desktop-file-utils appstream postgresql libqt6sql6-psql)
+    dpkg-dev file desktop-file-utils appstream postgresql libqt6sql6-psql poppler-utils)
 run_pkgs=(fonts-dejavu-core xvfb xdotool imagemagick socat inotify-tools)
 
 wanted=()

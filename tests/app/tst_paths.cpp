@@ -204,6 +204,10 @@ void TestPaths::layoutOnDisk()
     // The wrench's files in a folder of their own there, never beside the programs.
     const QString writable = installed ? paths::userConfigFolder() + QDir::separator() : tree.bin();
     QCOMPARE(paths::downloadFolder(start), writable + QLatin1String("downloads") + QDir::separator());
+    // The archive beside the portable settings, else with the user's data.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QCOMPARE(paths::archiveFile(start), installed ? QDir::toNativeSeparators(data + QLatin1String("/TolvoTool/archive.sqlite"))
+                                                  : tree.bin() + QLatin1String("archive.sqlite"));
 }
 
 void TestPaths::readOnlyPortableFolder()

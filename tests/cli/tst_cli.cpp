@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTranslator>
 
@@ -108,6 +109,38 @@ QByteArray readUntilFinished(QProcess& process, platform::PseudoTerminal& termin
     }
 }
 
+// A PDF's text as pdftotext lays it out, every run of white space one space:
+// a value wrapped in its column reads on.
+QString pdfText(const QString& file)
+{
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                  {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    if (!process.waitForFinished(RunMs) || process.exitCode() != 0)
+        return QStringLiteral("pdftotext failed on %1").arg(file);
+    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
+}
+
+// What of the --stats output the PDF lacks: its "name: value" lines read
+// "name value" there, the formula line as it is, wherever it wraps (a line
+// may end after a hyphen).
+QStringList missingFigures(const QString& pdf, const QString& stats)
+{
+    QStringList lines = stats.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList missing;
+    const QString formula = lines.isEmpty() ? QString() : lines.takeLast();
+    const auto unspaced = [](QString text) { return text.remove(QLatin1Char(' ')); };
+    if (formula.isEmpty() || !unspaced(pdf).contains(unspaced(formula)))
+        missing.append(formula);
+    for (const QString& line : lines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        const QString figure = line.left(colon) + QLatin1Char(' ') + line.mid(colon + 1).simplified();
+        if (colon < 1 || !pdf.contains(figure))
+            missing.append(figure);
+    }
+    return missing;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -130,6 +163,8 @@ private slots:
     void archiveTroublesLeaveTheReadout_data();
     void archiveTroublesLeaveTheReadout();
     void archiveOnTheServer();
+    void capabilityPdfHoldsTheFigures_data();
+    void capabilityPdfHoldsTheFigures();
 };
 
 void TestCli::identify_data()
@@ -656,6 +691,46 @@ void TestCli::archiveOnTheServer()
     const CliRun sync = folder.run(options("archive sync"));
     QCOMPARE(sync.exitCode, 0);
     QCOMPARE(sync.out, QStringLiteral("pushed 0 readouts, 0 new measurements\n"));
+}
+
+void TestCli::capabilityPdfHoldsTheFigures_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("verdictName");
+    QTest::newRow("English") << QStringLiteral("LANGUAGE=ENGLISH\n") << QStringLiteral("Verdict");
+    QTest::newRow("German") << QStringLiteral("LANGUAGE=GERMAN\n") << QStringLiteral("Urteil");
+}
+
+// The figures --stats prints, from the readout's PDF and from the archive's,
+// drawn without a display.
+void TestCli::capabilityPdfHoldsTheFigures()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, verdictName);
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+             "pdftotext is missing: scripts/deps.sh test installs it");
+    CliFolder folder;
+    QVERIFY(folder.mapWrench(setup));
+    QVERIFY2(folder.wrench.startReady(options("--history-series --history-count 500")),
+             qPrintable(folder.wrench.error));
+    const QString readout = folder.filePath(QStringLiteral("readout.pdf"));
+    const CliRun history = folder.runConnected(options("history --timeout 1000 --port COM42 --stats")
+                                               + QStringList{QStringLiteral("--pdf"), readout});
+    QCOMPARE(history.exitCode, 0);
+    QCOMPARE(history.err, QStringLiteral("archived: 500 records read, 500 new\n"));
+    QVERIFY(history.out.contains(QRegularExpression(QStringLiteral("^%1: +\\S").arg(verdictName),
+                                                    QRegularExpression::MultilineOption)));
+    const QString archived = folder.filePath(QStringLiteral("archived.pdf"));
+    const CliRun report =
+        folder.run(options("archive report --serial TW2000123") + QStringList{QStringLiteral("--pdf"), archived});
+    QCOMPARE(report.out + report.err, QString());
+    QCOMPARE(report.exitCode, 0);
+    for (const QString& file : {readout, archived}) {
+        const QString text = pdfText(file);
+        QVERIFY2(text.contains(QLatin1String("TW2000123")), qPrintable(text));
+        const QStringList missing = missingFigures(text, history.out);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n')) + QStringLiteral("\nin: ") + text));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +61,7 @@ private slots:
     void histogramOfTheSample_data();
     void histogramOfTheSample();
     void verdictOfTheThresholds();
+    void pdfOfTheWrench();
 };
 
 void TestChartWindow::histogramOfTheSample_data()
@@ -137,6 +139,30 @@ void TestChartWindow::verdictOfTheThresholds()
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(csv.readAll()), statsCsv(window.stats(), u',', thresholds));
     }
+}
+
+// The PDF names the wrench the window was given and judges as it does.
+void TestChartWindow::pdfOfTheWrench()
+{
+    const QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    ChartWindow window(nullptr);
+    window.setSaveNameAsker([&folder](const QString&, const QString& proposed, const QString& filters,
+                                      QString* selected) {
+        *selected = filters;
+        return proposed == QLatin1String("Chart.pdf") ? folder.filePath(QStringLiteral("report")) : QString();
+    });
+    const StatsThresholds thresholds{1.33, 1.33, 100};
+    window.showRecords(wrench::history::encode(wrench::history::generateSeries(500)), u',', QStringLiteral("Chart"),
+                       thresholds, {QStringLiteral("TW-9"), QStringLiteral("FW 1"), QStringLiteral("HW 2"),
+                                    QStringLiteral("SN-PDF-17")});
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("savePdf")), Qt::LeftButton);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {folder.filePath(QStringLiteral("report.pdf")), QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000) && text.exitCode() == 0);
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(pdf.contains(QLatin1String("SN-PDF-17")), qPrintable(pdf));
+    QVERIFY2(pdf.contains(capabilityVerdict(window.stats(), thresholds, u',').text), qPrintable(pdf));
 }
 
 QTEST_MAIN(TestChartWindow)
