@@ -72,7 +72,9 @@ CliSession::Result runSession(const CliArguments& arguments, const CliSettings& 
     CliSession session;
     ProgressBar bar(stderr);
     QObject::connect(&session, &CliSession::progress, &session, [&bar](int percent) { bar.show(percent); });
-    QObject::connect(&session, &CliSession::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Not qApp: with the GUI header included it casts a plain application.
+    QObject::connect(&session, &CliSession::finished, QCoreApplication::instance(), &QCoreApplication::quit,
+                     Qt::QueuedConnection);
 
     CliSession::Request request;
     request.command = arguments.sessionCommand();
