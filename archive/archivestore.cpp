@@ -55,13 +55,19 @@ QString insertStatement(int rows)
     return sql + QStringLiteral(" ON CONFLICT (wrench_id, record) DO NOTHING");
 }
 
-void bindRecord(QSqlQuery& query, int& index, qint64 wrenchId, qint64 readoutId, QByteArrayView bytes)
+// A record to store, decoded once for both the check and the search fields.
+struct NumberedRecord {
+    QByteArrayView bytes;
+    MeasurementRecord fields;
+};
+
+void bindRecord(QSqlQuery& query, int& index, qint64 wrenchId, qint64 readoutId, const NumberedRecord& numbered)
 {
-    const MeasurementRecord record = MeasurementRecord::decode(reinterpret_cast<const uchar*>(bytes.data()));
+    const MeasurementRecord& record = numbered.fields;
     const int target = record.isAngleMeasurement() ? record.targetAngle : record.targetTorque;
     const QVariant values[ColumnsPerRow] = {wrenchId,
                                             readoutId,
-                                            bytes.toByteArray(),
+                                            numbered.bytes.toByteArray(),
                                             int(record.number),
                                             measuredAt(record),
                                             record.measurementMode(),
@@ -75,13 +81,13 @@ void bindRecord(QSqlQuery& query, int& index, qint64 wrenchId, qint64 readoutId,
 }
 
 // The records a readout stores: whole ones with a number.
-QList<QByteArrayView> numberedRecords(QByteArrayView block)
+QList<NumberedRecord> numberedRecords(QByteArrayView block)
 {
-    QList<QByteArrayView> records;
+    QList<NumberedRecord> records;
     for (qsizetype i = 0; i < MeasurementRecord::countIn(block); ++i) {
-        const QByteArrayView bytes = block.sliced(i * MeasurementRecord::Size, MeasurementRecord::Size);
-        if (!MeasurementRecord::at(block, i).isEmpty())
-            records << bytes;
+        const MeasurementRecord fields = MeasurementRecord::at(block, i);
+        if (!fields.isEmpty())
+            records.append({block.sliced(i * MeasurementRecord::Size, MeasurementRecord::Size), fields});
     }
     return records;
 }
@@ -181,7 +187,7 @@ StoreResult ArchiveStore::store(const ReadoutInfo& readout, QByteArrayView block
                                                QObject::tr("The wrench did not give its serial number."));
         return result;
     }
-    const QList<QByteArrayView> records = numberedRecords(block);
+    const QList<NumberedRecord> records = numberedRecords(block);
     result.recordsRead = recordsRead < 0 ? int(records.size()) : recordsRead;
     ArchiveStatus& status = result.status;
     const ArchiveConnection& db = *m_connection;
